@@ -1,0 +1,4 @@
+// The one instance of the game state record.
+#include "Zephyrion/GameState.h"
+
+GameState game;

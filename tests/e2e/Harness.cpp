@@ -1,0 +1,227 @@
+// End-to-end harness. See Harness.h.
+#include "Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string display;
+pid_t xvfbPid = -1;
+
+// Xvfb picks a free display itself (-displayfd) and dies with the test process.
+class Xvfb : public ::testing::Environment {
+  public:
+    void SetUp() override
+    {
+        int fds[2];
+        ASSERT_EQ(0, pipe(fds));
+        xvfbPid = fork();
+        ASSERT_GE(xvfbPid, 0);
+        if (xvfbPid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            close(fds[0]);
+            int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, 1);
+            dup2(quiet, 2);
+            std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+                   "-nolisten", "tcp", "-noreset", (char *)nullptr);
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        display = ":" + number;
+        setenv("DISPLAY", display.c_str(), 1);
+        system("xset r off >/dev/null 2>&1");  // no auto-repeat filling the key buffer
+    }
+    void TearDown() override
+    {
+        if (xvfbPid > 0) {
+            kill(xvfbPid, SIGTERM);
+            waitpid(xvfbPid, nullptr, 0);
+        }
+    }
+};
+
+::testing::Environment *const xvfb = ::testing::AddGlobalTestEnvironment(new Xvfb);
+
+std::string run(const std::string &command)
+{
+    std::string out;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+void sleepMs(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace
+
+const std::string &testDisplay()
+{
+    return display;
+}
+
+Scratch::Scratch()
+{
+    char pattern[] = "/tmp/zephyrion-e2e-XXXXXX";
+    path = mkdtemp(pattern);
+    for (const auto &entry : fs::directory_iterator(RUNTIME_DIR))
+        if (entry.is_directory())
+            fs::copy(entry.path(), path + "/" + entry.path().filename().string(),
+                     fs::copy_options::recursive);
+}
+
+Scratch::~Scratch()
+{
+    if (getenv("KEEP_SCRATCH"))
+        fprintf(stderr, "scratch kept: %s\n", path.c_str());
+    else
+        fs::remove_all(path);
+}
+
+std::string Scratch::read(const std::string &name) const
+{
+    std::ifstream in(file(name));
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Scratch::write(const std::string &name, const std::string &text) const
+{
+    std::ofstream(file(name)) << text;
+}
+
+bool Scratch::exists(const std::string &name) const
+{
+    return fs::exists(file(name));
+}
+
+GameRun startGame(const Scratch &dir, bool withDisplay)
+{
+    GameRun game;
+    game.pid = fork();
+    if (game.pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (chdir(dir.path.c_str()) != 0)
+            _exit(126);
+        int out = open("game-output.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(out, 2);
+        if (!withDisplay)
+            unsetenv("DISPLAY");
+        execl(GAME_BINARY, GAME_BINARY, (char *)nullptr);
+        _exit(127);
+    }
+    return game;
+}
+
+bool waitForExit(GameRun &game, int timeoutMs)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 20) {
+        int status;
+        if (waitpid(game.pid, &status, WNOHANG) == game.pid) {
+            game.exitStatus = status;
+            game.pid = -1;
+            return true;
+        }
+        sleepMs(20);
+    }
+    return false;
+}
+
+void killGame(GameRun &game)
+{
+    if (game.pid > 0) {
+        kill(game.pid, SIGKILL);
+        waitpid(game.pid, &game.exitStatus, 0);
+        game.pid = -1;
+    }
+}
+
+std::string waitForWindow(int timeoutMs)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 100) {
+        std::string id = run("xdotool search --name '^Zephyrion$' 2>/dev/null | head -n 1");
+        if (!id.empty()) {
+            id.erase(id.find_last_not_of("\n") + 1);
+            return id;
+        }
+        sleepMs(100);
+    }
+    return "";
+}
+
+void pressKey(const std::string &window, const std::string &key)
+{
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool keydown " + key +
+        "; sleep 0.1; xdotool keyup " + key);
+}
+
+long Image::at(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return -1;
+    const unsigned char *p = &rgb[3 * ((size_t)y * width + x)];
+    return (long)p[0] << 16 | p[1] << 8 | p[2];
+}
+
+int Image::count(long colour, int x0, int y0, int x1, int y1) const
+{
+    int n = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++)
+            n += at(x, y) == colour;
+    return n;
+}
+
+Image grabScreen(const std::string &savePng)
+{
+    std::string ppm = run("xwd -root -silent | /usr/bin/convert xwd:- -depth 8 ppm:-");
+    if (!savePng.empty())
+        run("xwd -root -silent | /usr/bin/convert xwd:- -alpha off '" + savePng + "'");
+    Image image;
+    std::istringstream in(ppm);
+    std::string magic;
+    int maxValue;
+    in >> magic;
+    while (in >> std::ws && in.peek() == '#')  // comment lines
+        in.ignore(1 << 20, '\n');
+    if (!(in >> image.width >> image.height >> maxValue) || magic != "P6")
+        return Image();
+    in.get();
+    image.rgb.resize((size_t)3 * image.width * image.height);
+    in.read((char *)image.rgb.data(), image.rgb.size());
+    return image;
+}

@@ -1,0 +1,55 @@
+// End-to-end harness: an Xvfb server of the test's own, a scratch working
+// directory laid out like the runtime folder, the real game started in it, and
+// the keys, window searches and screenshots of xdotool and xwd.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+// The display of this test process's Xvfb (":N"), started before the first test.
+const std::string &testDisplay();
+
+// A temporary copy of the runtime folder, removed when it goes out of scope.
+class Scratch {
+  public:
+    Scratch();
+    ~Scratch();
+    std::string file(const std::string &name) const { return path + "/" + name; }
+    std::string read(const std::string &name) const;
+    void write(const std::string &name, const std::string &text) const;
+    bool exists(const std::string &name) const;
+    std::string path;
+};
+
+struct GameRun {
+    pid_t pid = -1;
+    int exitStatus = -1;  // as from waitpid, once it has ended
+};
+
+// Starts the game in dir; withDisplay false runs it with no X display at all.
+GameRun startGame(const Scratch &dir, bool withDisplay = true);
+
+// Waits up to timeoutMs for the game to end by itself; false if it is still running.
+bool waitForExit(GameRun &run, int timeoutMs);
+
+// Ends a game that is still running.
+void killGame(GameRun &run);
+
+// The game's window id, or "" when none appears within timeoutMs.
+std::string waitForWindow(int timeoutMs);
+
+// Presses and releases a key (an xdotool key name) in the game's window.
+void pressKey(const std::string &window, const std::string &key);
+
+// The whole screen of the test's display.
+struct Image {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    long at(int x, int y) const;  // 0xRRGGBB, or -1 outside the image
+    int count(long colour, int x0, int y0, int x1, int y1) const;  // pixels of that colour
+};
+
+// Takes a screenshot; also saves it as an RGB PNG when savePng is given.
+Image grabScreen(const std::string &savePng = "");

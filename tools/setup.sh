@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs the Debian packages the game (and, with "tests", its tests) needs,
+# then configures and builds into build/. Run from anywhere, as root.
+set -e
+cd "$(dirname "$0")/.."
+
+game_packages="cmake make g++ pkg-config liballegro4-dev libloadpng4-dev libfreetype-dev fonts-dejavu-core"
+test_packages="libgtest-dev python3-fonttools xvfb xdotool x11-apps x11-xserver-utils imagemagick"
+
+packages=$game_packages
+tests=OFF
+if [ "$1" = "tests" ]; then
+    packages="$packages $test_packages"
+    tests=ON
+fi
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y $missing
+fi
+
+cmake -S . -B build -DZEPHYRION_TESTS=$tests
+cmake --build build -j"$(nproc)"
