@@ -46,6 +46,47 @@ struct HighScoreEntry {
     int rating;    // overall rating, index 0..5 into the rating table (5 is "None")
 };
 
+// ---- Assets: loaded at start-up, released at shutdown ----
+
+struct TtfFont;
+
+// The instrument, icon and logo bitmaps, in loading order. A bitmap whose file
+// could not be loaded is null and is left out where it would be drawn.
+struct Bitmaps {
+    BITMAP *radar;      // radar disc, turned with the heading
+    BITMAP *radarDir;   // radar frame, centre of the instrument row
+    BITMAP *speedo;     // speedometer dial
+    BITMAP *pitch;      // pitch gauge (Modern controls)
+    BITMAP *torque;     // torque gauge (Old School controls)
+    BITMAP *altimeter;  // altimeter dial
+    BITMAP *crosshair;  // screen-centre crosshair
+    BITMAP *damage;     // damage bar gauge
+    BITMAP *fuel;       // fuel bar gauge
+    BITMAP *hudBar;     // strip behind the life and enemy icons
+    BITMAP *lifeInd;    // one per life left
+    BITMAP *enemyInd;   // one per enemy left
+    BITMAP *fuelDir;    // arrow to the fuel depot
+    BITMAP *logo;       // the title logo
+};
+
+// The samples, in loading order.
+struct Samples {
+    SAMPLE *engine;             // looped while flying
+    SAMPLE *crashDive;          // looped while going down
+    SAMPLE *crashExplosion;     // the crash; the game waits for its end
+    SAMPLE *fireBeam;           // a shot
+    SAMPLE *logoEntrance;       // the title logo flying in
+    SAMPLE *beamOnBuilding;     // looped while the beam hits a building
+    SAMPLE *buildingDestroyed;  // a building blown up
+    SAMPLE *enemyHit;           // an enemy hit
+    SAMPLE *explosionEnd;       // an enemy's explosion over
+    SAMPLE *refusal;            // a key that cannot be taken
+    SAMPLE *ram;                // an enemy rams the craft
+    SAMPLE *lowFuel;            // low-fuel beep
+    SAMPLE *briefing;           // a line of the first briefing
+    SAMPLE *refuel;             // refuelling at the depot
+};
+
 // ---- The record ----
 
 struct GameState {
@@ -55,6 +96,13 @@ struct GameState {
         KEY_UP,   KEY_PGUP,  KEY_PGDN, KEY_END, KEY_SPACE,
     };
     HighScoreEntry highScores[highScoreRows] = {};     // best first; filled by resetHighScores
+
+    int screenWidth = -1;         // requested mode, pixels: 800 or 640 (-1 before start-up)
+    int screenHeight = -1;        // requested mode, pixels: 600 or 480 (-1 before start-up)
+    BITMAP *backBuffer = nullptr; // every screen is composed here, SCREEN_W x SCREEN_H
+    TtfFont *gameFont = nullptr;  // "bitmaps/chintzy.ttf", all text of the game
+    Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
+    Samples samples = {};         // all non-null once start-up has loaded them
 };
 
 extern GameState game;

@@ -1,89 +1,221 @@
-// The program: brings up Allegro, the settings and the font, shows what the
-// game's foundation holds, and writes the settings back on the way out.
+// Start-up and shutdown. See Zephyrion.h.
+#include "Zephyrion/Zephyrion.h"
+
 #include <allegro.h>
+#include <loadpng.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 #include "Std/Errors.h"
+#include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Settings.h"
 #include "text/Ttf.h"
 
-// Source lines the error log reports start-up failures from.
+// Source lines the error log names for each start-up failure.
+static const int initSystemFailedLine = 534;
+static const int loadGraphicsFailedLine = 535;
+static const int loadSoundsFailedLine = 536;
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
+static const int textStartupLine = 685;
 static const int fontLine = 688;
+static const int bitmapMissingLine = 700;
 
 static const int highWidth = 800, highHeight = 600;
 static const int lowWidth = 640, lowHeight = 480;
+static const int unknownDepthFallback = 16;
+static const int fontHeightAfterLoading = 12;
+static const int splashMs = 5000;
+static const int splashTextRise = 30;  // the splash line's top, pixels above the bottom edge
 
-// A window of the settings' size; full screen comes with the platform layer.
-static bool openScreen()
+struct BitmapFile {
+    const char *path;
+    BITMAP *Bitmaps::*slot;
+};
+
+static const BitmapFile bitmapFiles[] = {
+    {"bitmaps/Radar.png", &Bitmaps::radar},
+    {"bitmaps/RadarDir.png", &Bitmaps::radarDir},
+    {"bitmaps/Speedo.png", &Bitmaps::speedo},
+    {"bitmaps/Pitch.png", &Bitmaps::pitch},
+    {"bitmaps/Torque.png", &Bitmaps::torque},
+    {"bitmaps/Altimeter.png", &Bitmaps::altimeter},
+    {"bitmaps/Crosshair.png", &Bitmaps::crosshair},
+    {"bitmaps/Damage.png", &Bitmaps::damage},
+    {"bitmaps/Fuel.png", &Bitmaps::fuel},
+    {"bitmaps/HUDBar.png", &Bitmaps::hudBar},
+    {"bitmaps/LifeInd.png", &Bitmaps::lifeInd},
+    {"bitmaps/EnemyInd.png", &Bitmaps::enemyInd},
+    {"bitmaps/FuelDir.png", &Bitmaps::fuelDir},
+    {"bitmaps/ZephyrionLogo.png", &Bitmaps::logo},
+};
+
+struct SampleFile {
+    const char *path;
+    SAMPLE *Samples::*slot;
+    int failedLine;  // the error log's line for this file
+};
+
+static const SampleFile sampleFiles[] = {
+    {"sounds/002.wav", &Samples::engine, 753},
+    {"sounds/003.wav", &Samples::crashDive, 754},
+    {"sounds/006.wav", &Samples::crashExplosion, 755},
+    {"sounds/004.wav", &Samples::fireBeam, 756},
+    {"sounds/005.wav", &Samples::logoEntrance, 757},
+    {"sounds/007.wav", &Samples::beamOnBuilding, 758},
+    {"sounds/010.wav", &Samples::buildingDestroyed, 759},
+    {"sounds/008.wav", &Samples::enemyHit, 760},
+    {"sounds/009.wav", &Samples::explosionEnd, 761},
+    {"sounds/011.wav", &Samples::refusal, 762},
+    {"sounds/012.wav", &Samples::ram, 763},
+    {"sounds/013.wav", &Samples::lowFuel, 764},
+    {"sounds/014.wav", &Samples::briefing, 765},
+    {"sounds/017.wav", &Samples::refuel, 766},
+};
+
+// The error log writes Allegro's last error text; where Allegro has none of
+// its own for a failure, we put in ours first.
+static void setError(const char *format, const char *path)
 {
+    uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, format, path);
+}
+
+bool initSystem()
+{
+    if (allegro_init() != 0) {
+        // Without a display Allegro is unusable: every later call would crash.
+        logError(noDisplayLine, __FILE__, SevError, "Allegro could not start: no display (%s)",
+                 getenv("DISPLAY") ? getenv("DISPLAY") : "DISPLAY is not set");
+        fprintf(stderr, "Zephyrion: Allegro could not start: no X display (is DISPLAY set?)\n");
+        return false;
+    }
+    install_keyboard();
+    install_mouse();
+    install_timer();
+    if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0)
+        return false;
+    disable_hardware_cursor();
+    register_png_file_type();
+    set_config_file("Zephyrion.cfg");
+    loadSettings();
     int depth = desktop_color_depth();
-    set_color_depth(depth ? depth : 16);
+    set_color_depth(depth ? depth : unknownDepthFallback);
     bool low = game.settings.lowSpeedPC;
-    return set_gfx_mode(GFX_AUTODETECT_WINDOWED, low ? lowWidth : highWidth,
-                        low ? lowHeight : highHeight, 0, 0) == 0;
+    game.screenWidth = low ? lowWidth : highWidth;
+    game.screenHeight = low ? lowHeight : highHeight;
+    set_window_title("Zephyrion");
+    if (!setScreenMode(game.screenWidth, game.screenHeight)) {
+        logError(screenModeLine, __FILE__, SevError, "%s", allegro_error);
+        return false;
+    }
+    srand((unsigned)time(nullptr));
+    return true;
 }
 
-static void centred(BITMAP *bmp, TtfFont *font, int height, const char *text, int y, int colour)
+bool loadGraphics()
 {
-    ttf_set_height(font, height);
-    ttf_draw_text(bmp, font, text, (SCREEN_W - ttf_text_width(font, text)) / 2, y, colour);
+    game.backBuffer = create_bitmap(SCREEN_W, SCREEN_H);
+    clear_bitmap(game.backBuffer);
+    if (ttf_startup() != 0) {
+        setError("The text renderer could not start", "");
+        logError(textStartupLine, __FILE__, SevError, "%s", allegro_error);
+        return false;
+    }
+    game.gameFont = ttf_load("bitmaps/chintzy.ttf");
+    if (!game.gameFont) {
+        setError("Unable to load %s", "bitmaps/chintzy.ttf");
+        logError(fontLine, __FILE__, SevError, "%s", allegro_error);
+        return false;
+    }
+    ttf_set_background(-1);
+    ttf_set_height(game.gameFont, fontHeightAfterLoading);
+    for (const BitmapFile &file : bitmapFiles) {
+        game.bitmaps.*file.slot = load_png(file.path, nullptr);
+        if (!(game.bitmaps.*file.slot))
+            logError(bitmapMissingLine, __FILE__, SevWarning,
+                     "Unable to load %s; the game goes on without it", file.path);
+    }
+    return true;
 }
 
-static void showFoundation(TtfFont *font)
+// Samples loaded before a failure stay loaded: start-up ends at once anyway.
+bool loadSounds()
 {
-    BITMAP *back = create_bitmap(SCREEN_W, SCREEN_H);
-    clear_to_color(back, makecol(0, 0, 0));
-    centred(back, font, 62, "Zephyrion", 60, makecol(255, 255, 255));
-    centred(back, font, 18, "Settings, high scores and text are in place.", 180,
-            makecol(140, 140, 140));
-    centred(back, font, 18, "The flight over the city is still being built.", 205,
-            makecol(140, 140, 140));
-    char line[128];
-    snprintf(line, sizeof line, "Lives %d   Difficulty %d   Frame rate %d", game.settings.numLives,
-             game.settings.difficulty, game.settings.frameRate);
-    centred(back, font, 16, line, 280, makecol(255, 0, 0));
-    snprintf(line, sizeof line, "Best score %d by %s", game.highScores[0].score,
-             game.highScores[0].name);
-    centred(back, font, 16, line, 305, makecol(0, 0, 255));
-    centred(back, font, 12, "Press any key to leave", SCREEN_H - 30, makecol(230, 230, 230));
-    blit(back, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-    destroy_bitmap(back);
+    for (const SampleFile &file : sampleFiles) {
+        game.samples.*file.slot = load_sample(file.path);
+        if (!(game.samples.*file.slot)) {
+            setError("Unable to load %s", file.path);
+            logError(file.failedLine, __FILE__, SevError, "%s", allegro_error);
+            return false;
+        }
+    }
+    return true;
 }
 
-int main()
+void showSplash()
+{
+    const char *text = "Please study the sponsors for the next few seconds...";
+    BITMAP *splash = load_png(game.settings.lowSpeedPC ? "bitmaps/SplashScreenLow.png"
+                                                       : "bitmaps/SplashScreenHigh.png",
+                              nullptr);
+    int width = splash ? splash->w : SCREEN_W;
+    if (splash)
+        blit(splash, screen, 0, 0, 0, 0, splash->w, splash->h);
+    ttf_draw_text(screen, game.gameFont, text, (width - ttf_text_width(game.gameFont, text)) / 2,
+                  SCREEN_H - splashTextRise, makecol(0, 0, 0));
+    rest(splashMs);
+    if (splash)
+        destroy_bitmap(splash);
+}
+
+void freeSounds()
+{
+    for (const SampleFile &file : sampleFiles) {
+        if (game.samples.*file.slot)
+            destroy_sample(game.samples.*file.slot);
+        game.samples.*file.slot = nullptr;
+    }
+}
+
+void freeGraphics()
+{
+    for (const BitmapFile &file : bitmapFiles) {
+        if (game.bitmaps.*file.slot)
+            destroy_bitmap(game.bitmaps.*file.slot);
+        game.bitmaps.*file.slot = nullptr;
+    }
+    if (game.backBuffer)
+        destroy_bitmap(game.backBuffer);
+    game.backBuffer = nullptr;
+    ttf_free(game.gameFont);
+    game.gameFont = nullptr;
+    ttf_shutdown();
+}
+
+int zephyrionMain()
 {
     errorLogFresh = true;
     traceEnabled = false;
     resetHighScores();
-    if (allegro_init() != 0) {
-        logError(noDisplayLine, __FILE__, SevError, "Allegro could not start: no display");
-        fprintf(stderr, "Zephyrion: Allegro could not start: no X display (is DISPLAY set?)\n");
+    if (!initSystem()) {
+        logError(initSystemFailedLine, __FILE__, SevError, "%s", allegro_error);
         return 0;
     }
-    install_keyboard();
-    install_timer();
-    set_config_file("Zephyrion.cfg");
-    loadSettings();
-    set_window_title("Zephyrion");
-    if (!openScreen()) {
-        logError(screenModeLine, __FILE__, SevError, "%s", allegro_error);
+    if (!loadGraphics()) {
+        logError(loadGraphicsFailedLine, __FILE__, SevError, "%s", allegro_error);
         return 0;
     }
-    TtfFont *font = ttf_startup() == 0 ? ttf_load("bitmaps/chintzy.ttf") : nullptr;
-    if (!font) {
-        logError(fontLine, __FILE__, SevError, "Unable to load bitmaps/chintzy.ttf");
+    if (!loadSounds()) {
+        logError(loadSoundsFailedLine, __FILE__, SevError, "%s", allegro_error);
         return 0;
     }
-    showFoundation(font);
-    clear_keybuf();
-    readkey();
-    ttf_free(font);
-    ttf_shutdown();
+    showSplash();
+    freeSounds();
+    freeGraphics();
     saveSettings();
+    flush_config_file();
     return 0;
 }
-END_OF_MAIN()

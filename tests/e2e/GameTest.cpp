@@ -1,66 +1,130 @@
-// The real game under Xvfb: what it shows, and what it writes to its folder.
+// The real game under Xvfb: start-up, the splash, the failures that end
+// start-up, and what it leaves in its folder.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "Harness.h"
 
 namespace {
 
-const long white = 0xFFFFFF;
+const int rootWidth = 1024, rootHeight = 768;  // the test display's size
+const long black = 0x000000;
+const std::string banner = "\n\n-----------  New log\n";
 
 bool endedCleanly(const GameRun &game)
 {
     return WIFEXITED(game.exitStatus) && WEXITSTATUS(game.exitStatus) == 0;
 }
 
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
 class Game : public ::testing::Test {
   protected:
     void TearDown() override { killGame(game); }
+
+    // The splash of w x h, looked for where full screen centres it and where a
+    // window would put it; the line of text at its bottom is left out of the match.
+    void expectSplash(const std::string &file, int w, int h)
+    {
+        Image shot = grabScreen(dir.file("splash-shot.png"));
+        Image splash = loadImage(dir.file(file));
+        ASSERT_EQ(w, splash.width);
+        ASSERT_EQ(h, splash.height);
+        int textTop = h - 30, textBottom = h - 14;
+        int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
+        if (differingPixels(shot, x0, y0, splash, textTop, textBottom) > w * h / 100)
+            x0 = y0 = 0;
+        EXPECT_LT(differingPixels(shot, x0, y0, splash, textTop, textBottom), w * h / 200)
+            << "no " << file << " on the screen";
+        // The black line of text, centred under the sponsors.
+        EXPECT_GT(shot.count(black, x0 + w / 4, y0 + textTop, x0 + w * 3 / 4, y0 + textBottom), 150);
+        EXPECT_EQ(0, shot.count(black, x0, y0 + textTop, x0 + w / 5, y0 + textBottom));
+        if (x0 > 0) {  // full screen: nothing but black around the picture
+            EXPECT_EQ(x0 * rootHeight, shot.count(black, 0, 0, x0, rootHeight));
+        }
+    }
+
     Scratch dir;
     GameRun game;
 };
 
-TEST_F(Game, ShowsItsTitleInTheGameFontAndSavesTheSettingsOnAKey)
+TEST_F(Game, NormalStartShowsTheHighSplashForFiveSecondsAndSavesEveryKey)
 {
+    Clock::time_point start = Clock::now();
     game = startGame(dir);
-    std::string window = waitForWindow(10000);
-    ASSERT_FALSE(window.empty());
-    usleep(800 * 1000);
-    Image shot = grabScreen(dir.file("screen.png"));
-    ASSERT_GE(shot.width, 800);
-    EXPECT_GT(shot.count(white, 0, 40, 800, 150), 500);  // "Zephyrion" at 62 px
-    EXPECT_EQ(0, shot.count(white, 0, 150, 800, 560));
+    ASSERT_FALSE(waitForWindow(10000).empty());
+    usleep(1500 * 1000);
+    expectSplash("bitmaps/SplashScreenHigh.png", 800, 600);
     EXPECT_FALSE(dir.exists("Zephyrion.cfg"));  // nothing is written before the end
-
-    pressKey(window, "Return");
-    ASSERT_TRUE(waitForExit(game, 10000));
+    ASSERT_TRUE(waitForExit(game, 15000));
     EXPECT_TRUE(endedCleanly(game));
+    EXPECT_GE(secondsSince(start), 5.0);
+
     std::string cfg = dir.read("Zephyrion.cfg");
-    for (const char *line : {"[Settings]", "[Keys]", "[HighScore]", "[Misc]", "OldSchool = 0",
-                             "Fire = 75", "00 = 1000,0,", "FrameRate = 30"})
+    for (const char *line :
+         {"[Settings]", "LowSpeedPC = 0", "OldSchool = 0", "Classic = 0", "NumLives = 3",
+          "Difficulty = 2", "UseMouse = 0", "Sensitivity = 3", "[Keys]", "Left = 82",
+          "Right = 83", "PitchForward = 84", "PitchBack = 85", "TorqueIncrease = 85",
+          "TorqueDecrease = 84", "Accelerate = 80", "Deccelerate = 81", "Stop = 79", "Fire = 75",
+          "[HighScore]", "00 = 1000,0,", "09 = 100,0,", "[Misc]", "ShowFPS = 0", "FrameRate = 30",
+          "MouseRatio = 24"})
         EXPECT_NE(std::string::npos, cfg.find(line)) << line;
     EXPECT_FALSE(dir.exists("ErrorLog.txt"));
     EXPECT_FALSE(dir.exists("Trace.txt"));
 }
 
-TEST_F(Game, MendsAHandEditedFileAndKeepsWhatItDoesNotKnow)
+TEST_F(Game, LowSpeedPcShowsTheLowSplashAndAMissingBitmapIsOnlyAWarning)
 {
-    dir.write("Zephyrion.cfg", "# my notes\n[Keys]\nFire = 67\n[Settings]\nNumLives = 99999\n"
-                               "[HighScore]\n00 = 5000,4,17,ABCDEFG\n[Misc]\nFrameRate = 0\n"
-                               "MouseRatio = -5\n");
+    dir.write("Zephyrion.cfg", "[Settings]\nLowSpeedPC = 1\n");
+    std::filesystem::remove(dir.file("bitmaps/Radar.png"));
     game = startGame(dir);
-    std::string window = waitForWindow(10000);
-    ASSERT_FALSE(window.empty());
-    pressKey(window, "space");
+    ASSERT_FALSE(waitForWindow(10000).empty());
+    usleep(1500 * 1000);
+    expectSplash("bitmaps/SplashScreenLow.png", 640, 480);
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(endedCleanly(game));
+    EXPECT_EQ(banner + "WRN:0700:Zephyrion.cpp - Unable to load bitmaps/Radar.png; the game "
+                       "goes on without it\n",
+              dir.read("ErrorLog.txt"));
+    EXPECT_NE(std::string::npos, dir.read("Zephyrion.cfg").find("LowSpeedPC = 1"));
+}
+
+TEST_F(Game, MissingSampleEndsStartUpBeforeTheSplashAndSavesNothing)
+{
+    const std::string cfg = "# hand-made\n[Settings]\nNumLives = 7\n";
+    dir.write("Zephyrion.cfg", cfg);
+    std::filesystem::remove(dir.file("sounds/010.wav"));
+    Clock::time_point start = Clock::now();
+    game = startGame(dir);
+    ASSERT_TRUE(waitForExit(game, 10000));
+    EXPECT_LT(secondsSince(start), 5.0);
+    EXPECT_TRUE(endedCleanly(game));
+    EXPECT_EQ(banner + "ERR:0759:Zephyrion.cpp - Unable to load sounds/010.wav\n"
+                       "ERR:0536:Zephyrion.cpp - Unable to load sounds/010.wav\n",
+              dir.read("ErrorLog.txt"));
+    EXPECT_EQ(cfg, dir.read("Zephyrion.cfg"));
+}
+
+TEST_F(Game, MissingFontEndsStartUpAndSavesNothing)
+{
+    std::filesystem::remove(dir.file("bitmaps/chintzy.ttf"));
+    game = startGame(dir);
     ASSERT_TRUE(waitForExit(game, 10000));
     EXPECT_TRUE(endedCleanly(game));
-    std::string cfg = dir.read("Zephyrion.cfg");
-    for (const char *line : {"# my notes", "Fire = 67", "NumLives = 99", "00 = 5000,4,5,ABC",
-                             "FrameRate = 30", "MouseRatio = 24", "Left = 82"})
-        EXPECT_NE(std::string::npos, cfg.find(line)) << line << "\n" << cfg;
+    EXPECT_EQ(banner + "ERR:0688:Zephyrion.cpp - Unable to load bitmaps/chintzy.ttf\n"
+                       "ERR:0535:Zephyrion.cpp - Unable to load bitmaps/chintzy.ttf\n",
+              dir.read("ErrorLog.txt"));
+    EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
 }
 
 TEST_F(Game, WithoutADisplayItSaysSoAndEnds)
@@ -69,19 +133,10 @@ TEST_F(Game, WithoutADisplayItSaysSoAndEnds)
     ASSERT_TRUE(waitForExit(game, 10000));
     EXPECT_TRUE(endedCleanly(game));
     std::string log = dir.read("ErrorLog.txt");
-    EXPECT_NE(std::string::npos, log.find("\n-----------  New log\nERR:0520:Zephyrion.cpp - "))
+    EXPECT_EQ(0u, log.find(banner + "ERR:0520:Zephyrion.cpp - Allegro could not start: no "
+                                    "display (DISPLAY is not set)\nERR:0534:Zephyrion.cpp - "))
         << log;
     EXPECT_NE(std::string::npos, dir.read("game-output.txt").find("no X display"));
-    EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
-}
-
-TEST_F(Game, WithoutItsFontItLogsAndEndsWithoutSaving)
-{
-    std::filesystem::remove(dir.file("bitmaps/chintzy.ttf"));
-    game = startGame(dir);
-    ASSERT_TRUE(waitForExit(game, 10000));
-    EXPECT_TRUE(endedCleanly(game));
-    EXPECT_NE(std::string::npos, dir.read("ErrorLog.txt").find("ERR:0688:Zephyrion.cpp - "));
     EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
 }
 

@@ -1,8 +1,6 @@
 // End-to-end harness. See Harness.h.
 #include "Harness.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -20,51 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string display;
-pid_t xvfbPid = -1;
-
-// Xvfb picks a free display itself (-displayfd) and dies with the test process.
-class Xvfb : public ::testing::Environment {
-  public:
-    void SetUp() override
-    {
-        int fds[2];
-        ASSERT_EQ(0, pipe(fds));
-        xvfbPid = fork();
-        ASSERT_GE(xvfbPid, 0);
-        if (xvfbPid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            close(fds[0]);
-            int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, 1);
-            dup2(quiet, 2);
-            std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                   "-nolisten", "tcp", "-noreset", (char *)nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-        display = ":" + number;
-        setenv("DISPLAY", display.c_str(), 1);
-        system("xset r off >/dev/null 2>&1");  // no auto-repeat filling the key buffer
-    }
-    void TearDown() override
-    {
-        if (xvfbPid > 0) {
-            kill(xvfbPid, SIGTERM);
-            waitpid(xvfbPid, nullptr, 0);
-        }
-    }
-};
-
-::testing::Environment *const xvfb = ::testing::AddGlobalTestEnvironment(new Xvfb);
 
 std::string run(const std::string &command)
 {
@@ -86,11 +39,6 @@ void sleepMs(int ms)
 }
 
 }  // namespace
-
-const std::string &testDisplay()
-{
-    return display;
-}
 
 Scratch::Scratch()
 {
@@ -206,11 +154,8 @@ int Image::count(long colour, int x0, int y0, int x1, int y1) const
     return n;
 }
 
-Image grabScreen(const std::string &savePng)
+static Image parsePpm(const std::string &ppm)
 {
-    std::string ppm = run("xwd -root -silent | /usr/bin/convert xwd:- -depth 8 ppm:-");
-    if (!savePng.empty())
-        run("xwd -root -silent | /usr/bin/convert xwd:- -alpha off '" + savePng + "'");
     Image image;
     std::istringstream in(ppm);
     std::string magic;
@@ -224,4 +169,28 @@ Image grabScreen(const std::string &savePng)
     image.rgb.resize((size_t)3 * image.width * image.height);
     in.read((char *)image.rgb.data(), image.rgb.size());
     return image;
+}
+
+Image grabScreen(const std::string &savePng)
+{
+    std::string ppm = run("xwd -root -silent | /usr/bin/convert xwd:- -depth 8 ppm:-");
+    if (!savePng.empty())
+        run("xwd -root -silent | /usr/bin/convert xwd:- -alpha off '" + savePng + "'");
+    return parsePpm(ppm);
+}
+
+Image loadImage(const std::string &path)
+{
+    return parsePpm(run("/usr/bin/convert '" + path + "' -alpha off -depth 8 ppm:-"));
+}
+
+int differingPixels(const Image &shot, int x0, int y0, const Image &picture, int skipTop,
+                    int skipBottom)
+{
+    int differ = 0;
+    for (int y = 0; y < picture.height; y++)
+        if (y < skipTop || y >= skipBottom)
+            for (int x = 0; x < picture.width; x++)
+                differ += shot.at(x0 + x, y0 + y) != picture.at(x, y);
+    return differ;
 }

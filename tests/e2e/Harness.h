@@ -53,3 +53,11 @@ struct Image {
 
 // Takes a screenshot; also saves it as an RGB PNG when savePng is given.
 Image grabScreen(const std::string &savePng = "");
+
+// A PNG file as an image (through ImageMagick).
+Image loadImage(const std::string &path);
+
+// Pixels of picture that differ from the shot where picture's top left lies at
+// (x0, y0), leaving out picture rows skipTop up to skipBottom.
+int differingPixels(const Image &shot, int x0, int y0, const Image &picture, int skipTop = 0,
+                    int skipBottom = 0);

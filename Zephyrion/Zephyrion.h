@@ -1,0 +1,14 @@
+// Start-up and shutdown: the library, input, sound, settings and screen mode,
+// the back buffer, font, bitmaps and samples, and the splash screen.
+// main runs zephyrionMain; the options screen reloads the graphics around a mode change.
+#pragma once
+
+// The whole program, from start-up to the settings written back; returns 0.
+int zephyrionMain();
+
+bool initSystem();
+bool loadGraphics();
+bool loadSounds();
+void showSplash();
+void freeSounds();
+void freeGraphics();  // safe to call again: releases only what is still held

@@ -1,0 +1,170 @@
+// Start-up's loaders on a real screen under Xvfb: what they load, that they can
+// run again around a mode change, and the assets' shapes the HUD relies on.
+#include <allegro.h>
+#include <gtest/gtest.h>
+#include <loadpng.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
+#include "../e2e/Harness.h"
+#include "Std/Errors.h"
+#include "Std/Platform.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Zephyrion.h"
+#include "text/Ttf.h"
+
+namespace {
+
+BITMAP *const Bitmaps::*const allBitmaps[] = {
+    &Bitmaps::radar,     &Bitmaps::radarDir, &Bitmaps::speedo,   &Bitmaps::pitch,
+    &Bitmaps::torque,    &Bitmaps::altimeter, &Bitmaps::crosshair, &Bitmaps::damage,
+    &Bitmaps::fuel,      &Bitmaps::hudBar,   &Bitmaps::lifeInd,  &Bitmaps::enemyInd,
+    &Bitmaps::fuelDir,   &Bitmaps::logo,
+};
+
+class Startup : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(0, allegro_init());
+        install_keyboard();
+        install_timer();
+        ASSERT_EQ(0, install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr));
+        register_png_file_type();
+        set_color_depth(32);
+    }
+    // Allegro lets go of the display before the test's Xvfb ends.
+    static void TearDownTestSuite() { allegro_exit(); }
+    void SetUp() override
+    {
+        ASSERT_EQ(0, chdir(dir.path.c_str()));
+        closeLogs();
+        errorLogFresh = true;
+        ASSERT_TRUE(setScreenMode(800, 600));
+    }
+    void TearDown() override
+    {
+        freeSounds();
+        freeGraphics();
+        closeLogs();
+    }
+    Scratch dir;
+};
+
+TEST_F(Startup, GraphicsLoadFreeAndLoadAgainAroundAModeChange)
+{
+    for (int round = 0; round < 3; round++) {
+        int w = round == 1 ? 640 : 800, h = round == 1 ? 480 : 600;
+        ASSERT_TRUE(setScreenMode(w, h));
+        ASSERT_TRUE(loadGraphics());
+        ASSERT_NE(nullptr, game.backBuffer);
+        EXPECT_EQ(w, game.backBuffer->w);
+        EXPECT_EQ(h, game.backBuffer->h);
+        ASSERT_NE(nullptr, game.gameFont);
+        EXPECT_EQ(12, game.gameFont->height);
+        for (auto slot : allBitmaps)
+            EXPECT_NE(nullptr, game.bitmaps.*slot);
+        EXPECT_GT(ttf_text_width(game.gameFont, "Score 0"), 0);
+        freeGraphics();
+        EXPECT_EQ(nullptr, game.backBuffer);
+        EXPECT_EQ(nullptr, game.gameFont);
+        for (auto slot : allBitmaps)
+            EXPECT_EQ(nullptr, game.bitmaps.*slot);
+        freeGraphics();  // a second release after a failed mode change is harmless
+    }
+    EXPECT_FALSE(std::filesystem::exists("ErrorLog.txt"));
+}
+
+TEST_F(Startup, SpritesStandOnTheMaskColour)
+{
+    ASSERT_TRUE(loadGraphics());
+    const Bitmaps &b = game.bitmaps;
+    for (BITMAP *sprite : {b.radar, b.radarDir, b.speedo, b.pitch, b.torque, b.altimeter,
+                           b.crosshair, b.lifeInd, b.enemyInd, b.fuelDir, b.logo}) {
+        int mask = bitmap_mask_color(sprite), shown = 0;
+        EXPECT_EQ(mask, getpixel(sprite, 0, 0));
+        EXPECT_EQ(mask, getpixel(sprite, sprite->w - 1, sprite->h - 1));
+        for (int y = 0; y < sprite->h; y++)
+            for (int x = 0; x < sprite->w; x++)
+                shown += getpixel(sprite, x, y) != mask;
+        EXPECT_GT(shown, sprite->w * sprite->h / 100);
+    }
+}
+
+TEST_F(Startup, InstrumentRowFitsTheScreen)
+{
+    ASSERT_TRUE(loadGraphics());
+    const Bitmaps &b = game.bitmaps;
+    // The row runs right from the radar frame's centre: speedometer, pitch, damage, fuel.
+    int right = 400 + b.radarDir->w / 2 + b.speedo->w + b.pitch->w + b.damage->w + b.fuel->w;
+    int left = 400 - b.radarDir->w / 2 - b.altimeter->w;
+    EXPECT_LE(right, 800);
+    EXPECT_GE(left, 0);
+    EXPECT_LE(right - 80 - 640, b.fuel->w);  // at 640 x 480 only the fuel gauge is cut
+    EXPECT_EQ(b.pitch->w, b.torque->w);
+    EXPECT_GT(b.radarDir->w, b.radar->w);  // the frame shows round the disc
+    // Bar gauges tall enough for their markers to move a row per unit.
+    EXPECT_GE(b.damage->h / 50, 2);
+    EXPECT_GE(b.fuel->h / 100, 1);
+    EXPECT_GE(b.hudBar->w, 800);
+}
+
+TEST_F(Startup, PitchNeedlePivotsThirtyPixelsInAndTheFuelArrowPointsUp)
+{
+    ASSERT_TRUE(loadGraphics());
+    BITMAP *pitch = game.bitmaps.pitch;
+    // The pivot cap sits on the row's centre, 30 pixels from the left edge.
+    int cap = getpixel(pitch, 30, pitch->h / 2);
+    EXPECT_EQ(cap, getpixel(pitch, 29, pitch->h / 2));
+    EXPECT_EQ(cap, getpixel(pitch, 31, pitch->h / 2));
+    EXPECT_NE(cap, getpixel(pitch, 36, pitch->h / 2 - 4));
+    BITMAP *arrow = game.bitmaps.fuelDir;
+    for (int y = 0; y < arrow->h; y++)
+        for (int x = 0; x < arrow->w; x++)
+            if (getpixel(arrow, x, y) != bitmap_mask_color(arrow)) {
+                EXPECT_LT(y, arrow->h / 4);
+                EXPECT_NEAR(x, arrow->w / 2, arrow->w / 8);
+            }
+}
+
+TEST_F(Startup, SoundsLoadInOrderAndStopAtTheFirstMissing)
+{
+    ASSERT_TRUE(loadSounds());
+    for (SAMPLE *s : {game.samples.engine, game.samples.refuel, game.samples.briefing}) {
+        ASSERT_NE(nullptr, s);
+        EXPECT_EQ(16, s->bits);
+        EXPECT_FALSE(s->stereo);
+    }
+    freeSounds();
+    EXPECT_EQ(nullptr, game.samples.engine);
+    std::filesystem::remove("sounds/008.wav");
+    EXPECT_FALSE(loadSounds());
+    EXPECT_NE(nullptr, game.samples.buildingDestroyed);  // loaded before the failure
+    EXPECT_EQ(nullptr, game.samples.enemyHit);
+    EXPECT_EQ(nullptr, game.samples.refuel);
+    EXPECT_EQ("\n\n-----------  New log\nERR:0760:Zephyrion.cpp - Unable to load sounds/008.wav\n",
+              dir.read("ErrorLog.txt"));
+}
+
+// A loop ends where it starts: the step across the seam is no bigger than the
+// steps inside the sample.
+TEST_F(Startup, LoopedSamplesJoinWithoutAClick)
+{
+    for (const char *path : {"sounds/002.wav", "sounds/003.wav", "sounds/007.wav", "sounds/016.wav"}) {
+        SAMPLE *s = load_sample(path);
+        ASSERT_NE(nullptr, s) << path;
+        const unsigned short *data = (const unsigned short *)s->data;
+        int largestStep = 0;
+        for (unsigned long i = 1; i < s->len; i++)
+            largestStep = std::max(largestStep, abs((int)data[i] - (int)data[i - 1]));
+        int seam = abs((int)data[0] - (int)data[s->len - 1]);
+        EXPECT_LE(seam, largestStep) << path;
+        destroy_sample(s);
+    }
+}
+
+}  // namespace
