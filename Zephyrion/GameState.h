@@ -5,6 +5,8 @@
 
 #include <allegro.h>
 
+#include "Std/3D.h"
+
 // ---- Settings ("Zephyrion.cfg") ----
 
 // The ten flight controls, in the order of the "Keys" section.
@@ -87,6 +89,32 @@ struct Samples {
     SAMPLE *refuel;             // refuelling at the depot
 };
 
+// ---- The city ----
+
+const int citySlots = 10;    // buildings along x in each strip
+const int cityStrips = 12;   // strips along z, strip 0 the southernmost
+const int depotMarkers = 4;  // pyramids on the fuel depot's roof
+
+enum BuildingState { Standing = 0, Exploding = 1, Destroyed = 2 };
+
+struct CityCell {
+    int state;                  // BuildingState: only moves forward
+    unsigned char isFuelDepot;  // 1 for the one refuelling building
+    float blastDistance;        // how far an exploding building's faces have flown, units
+    float blastScale;           // an exploding building's scale, 1.0 down to below 0.02
+    float blastSpin;            // turn of the exploding faces, turn steps 0..255
+    float width;                // along x, 30..149 units
+    float height;               // above the ground, 80..779 units (the level's cap + 79)
+    float depth;                // along z, 30..149 units
+    float gap;                  // street after it along x, 10..49 units
+    Quad *quad;                 // its box, standing on the ground; null if it could not be made
+};
+
+struct CityBounds {
+    float minX, minY, minZ;  // world units; minY lies 20 above the tallest roof
+    float maxX, maxY, maxZ;  // maxY is the ground, 0
+};
+
 // ---- The record ----
 
 struct GameState {
@@ -103,6 +131,13 @@ struct GameState {
     TtfFont *gameFont = nullptr;  // "bitmaps/chintzy.ttf", all text of the game
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
     Samples samples = {};         // all non-null once start-up has loaded them
+
+    int citiesCleared = 0;                   // cities cleared this game, 0 up: the level of the city in play
+    CityCell city[citySlots][cityStrips] = {};  // [slot i][strip j]; building index j * 10 + i
+    CityBounds cityBounds = {};              // the box holding the city, with a margin of 20
+    int fuelDepotIndex = 0;                  // building index of the depot, 0..119
+    Rect *groundRect = nullptr;              // the ground plate, exactly the bounds in x and z
+    Pyramid *depotPyramids[depotMarkers] = {};  // the depot's spinning markers
 };
 
 extern GameState game;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "Std/3D.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
@@ -28,6 +29,7 @@ static const int highWidth = 800, highHeight = 600;
 static const int lowWidth = 640, lowHeight = 480;
 static const int unknownDepthFallback = 16;
 static const int fontHeightAfterLoading = 12;
+static const float startupViewDistance = 1500.0f;
 static const int splashMs = 5000;
 static const int splashTextRise = 30;  // the splash line's top, pixels above the bottom edge
 
@@ -119,6 +121,9 @@ bool loadGraphics()
 {
     game.backBuffer = create_bitmap(SCREEN_W, SCREEN_H);
     clear_bitmap(game.backBuffer);
+    setupProjection(0, 0, SCREEN_W, SCREEN_H);
+    createZBuffer(game.backBuffer);
+    setViewDistance(startupViewDistance);
     if (ttf_startup() != 0) {
         setError("The text renderer could not start", "");
         logError(textStartupLine, __FILE__, SevError, "%s", allegro_error);
@@ -187,6 +192,7 @@ void freeGraphics()
             destroy_bitmap(game.bitmaps.*file.slot);
         game.bitmaps.*file.slot = nullptr;
     }
+    destroyZBuffer();
     if (game.backBuffer)
         destroy_bitmap(game.backBuffer);
     game.backBuffer = nullptr;

@@ -1,0 +1,49 @@
+// The benchmarks' scene. See Scene.h.
+#include "Scene.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+
+#include "Std/3D.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/GameState.h"
+
+static const unsigned citySeed = 2026;
+
+void setUpScene(int colourDepth)
+{
+    set_color_depth(colourDepth);
+    game.backBuffer = create_bitmap(800, 600);
+    setupProjection(0, 0, 800, 600);
+    createZBuffer(game.backBuffer);
+    setViewDistance(1500);
+    srand(citySeed);
+    game.citiesCleared = 0;
+    buildCity();
+}
+
+void viewFrom(View view)
+{
+    camera->x = 0;
+    camera->yaw = camera->roll = 0;
+    if (view == TitleView)
+        camera->y = -500, camera->z = -800, camera->pitch = 30;
+    else
+        camera->y = -20, camera->z = -20, camera->pitch = 0;
+}
+
+void renderFrame()
+{
+    clear_bitmap(game.backBuffer);
+    clearZBuffer();
+    drawCity();
+}
+
+void tearDownScene()
+{
+    freeCity();
+    destroyZBuffer();
+    destroy_bitmap(game.backBuffer);
+    game.backBuffer = nullptr;
+}

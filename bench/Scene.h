@@ -1,0 +1,10 @@
+// The benchmarks' scene: a fixed-seed first city on an 800 x 600 back buffer,
+// seen from the title camera or from the street, one composed frame at a time.
+#pragma once
+
+enum View { TitleView, StreetView };
+
+void setUpScene(int colourDepth);
+void viewFrom(View view);
+void renderFrame();  // clear the back buffer and depth buffer, draw the city
+void tearDownScene();

@@ -1,0 +1,404 @@
+// The 3D engine: angles and helpers, the primitives' geometry and shading, and
+// what the pipeline fills in a memory bitmap.
+#include "Std/3D.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "ScratchDir.h"
+#include "Std/Errors.h"
+
+namespace {
+
+TEST(Angles, WrapOnceAtTheirTurn)
+{
+    EXPECT_FLOAT_EQ(10, addAngle360(350, 20));
+    EXPECT_FLOAT_EQ(360, addAngle360(340, 20));  // exactly 360 stays
+    EXPECT_FLOAT_EQ(350, subAngle360(10, 20));
+    EXPECT_FLOAT_EQ(0, subAngle360(20, 20));
+    EXPECT_FLOAT_EQ(5, addAngle255(250, 10));
+    EXPECT_FLOAT_EQ(440, addAngle360(400, 400));  // one correction only
+}
+
+TEST(Heading, MovesAlongYawAndPitch)
+{
+    float x = 0, y = 0, z = 0;
+    moveAlongHeading(&x, &y, &z, 90, 0, 10);
+    EXPECT_NEAR(10, x, 1e-4);
+    EXPECT_NEAR(0, y, 1e-6);
+    EXPECT_NEAR(0, z, 1e-4);
+    x = y = z = 0;
+    moveAlongHeading(&x, &y, &z, 90, 30, 10);
+    EXPECT_NEAR(8.660, x, 1e-3);
+    EXPECT_NEAR(5.000, y, 1e-3);  // positive pitch goes down
+    EXPECT_NEAR(0, z, 1e-4);
+    x = y = z = 0;
+    moveAlongHeading(&x, &y, &z, 0, 0, 7);
+    EXPECT_NEAR(7, z, 1e-6);
+}
+
+class RandomValues : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        closeLogs();
+        errorLogFresh = true;
+        srand(1234);
+    }
+    void TearDown() override { closeLogs(); }
+    ScratchDir dir;
+};
+
+TEST_F(RandomValues, ComeInStepsFromTheMinimumUpToButNotTheMaximum)
+{
+    std::set<int> seen;
+    for (int n = 0; n < 3000; n++) {
+        float v = fRand(0.1f, 2.0f, 1);
+        int tenths = (int)lroundf(v * 10);
+        EXPECT_NEAR(tenths / 10.0, v, 1e-6);
+        seen.insert(tenths);
+    }
+    EXPECT_EQ(19u, seen.size());
+    EXPECT_EQ(1, *seen.begin());
+    EXPECT_EQ(19, *seen.rbegin());
+    EXPECT_FLOAT_EQ(2.0f, fRand(2.0f, 2.0f, 1));
+    EXPECT_FALSE(std::filesystem::exists("ErrorLog.txt"));
+}
+
+TEST_F(RandomValues, BoundsAreScaledFromTheirFloatValues)
+{
+    bool sixTenths = false;
+    for (int n = 0; n < 500; n++)
+        sixTenths |= fRand(0.7f, 1.0f, 1) == 0.6f;  // 0.7f x 10 truncates to 6
+    EXPECT_TRUE(sixTenths);
+}
+
+TEST_F(RandomValues, ReversedBoundsAreReportedAndSwapped)
+{
+    float v = fRand(2.0f, 0.5f, 1);
+    EXPECT_GE(v, 0.5f);
+    EXPECT_LT(v, 2.0f);
+    EXPECT_EQ("\n\n-----------  New log\nWRN:0922:3D.cpp - Incorrect Min/Max range supplied to "
+              "fRand(): (2.000000->0.500000)\n",
+              readText("ErrorLog.txt"));
+}
+
+TEST(Primitives, QuadCentredOnXAndFlippedStandsOnTheGround)
+{
+    Quad *q = createQuad(100, 200, 50, 1, 0, 0, 1);
+    ASSERT_NE(nullptr, q);
+    float minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9, minZ = 1e9, maxZ = -1e9;
+    for (const Vertex &v : q->vertices) {
+        minX = fminf(minX, v.x), maxX = fmaxf(maxX, v.x);
+        minY = fminf(minY, v.y), maxY = fmaxf(maxY, v.y);
+        minZ = fminf(minZ, v.z), maxZ = fmaxf(maxZ, v.z);
+    }
+    EXPECT_EQ(-50, minX);
+    EXPECT_EQ(50, maxX);
+    EXPECT_EQ(-200, minY);
+    EXPECT_EQ(0, maxY);
+    EXPECT_EQ(0, minZ);
+    EXPECT_EQ(50, maxZ);
+    EXPECT_EQ(50, q->vertices[0].x);
+    EXPECT_EQ(0, q->vertices[0].y);
+    EXPECT_EQ(0, q->vertices[0].z);
+    EXPECT_EQ(1, q->transform.flipY);
+    EXPECT_EQ(1.0f, q->transform.scale);
+    EXPECT_EQ(100, q->width);
+    destroyQuad(q);
+    destroyQuad(nullptr);
+}
+
+TEST(Primitives, PyramidPointsUpFromABaseBelowItsApex)
+{
+    Pyramid *p = createPyramid(10, 10, 10, 1, 0, 1, 0);
+    ASSERT_NE(nullptr, p);
+    const float corners[4][2] = {{-5, -5}, {-5, 5}, {5, 5}, {5, -5}};
+    for (int k = 0; k < 4; k++) {
+        EXPECT_EQ(corners[k][0], p->vertices[k].x);
+        EXPECT_EQ(10, p->vertices[k].y);
+        EXPECT_EQ(corners[k][1], p->vertices[k].z);
+    }
+    EXPECT_EQ(0, p->vertices[4].x);
+    EXPECT_EQ(0, p->vertices[4].y);
+    EXPECT_EQ(0, p->vertices[4].z);
+    destroyPyramid(p);
+}
+
+TEST(Primitives, RectIsFlatWithItsCorners)
+{
+    Rect *r = createRect(40, 60, 1, 0);
+    ASSERT_NE(nullptr, r);
+    EXPECT_EQ(-20, r->vertices[0].x);
+    EXPECT_EQ(0, r->vertices[0].z);
+    EXPECT_EQ(60, r->vertices[1].z);
+    EXPECT_EQ(20, r->vertices[2].x);
+    for (const Vertex &v : r->vertices)
+        EXPECT_EQ(0, v.y);
+    EXPECT_EQ(0, r->transform.centreY);
+    EXPECT_EQ(0, r->height);
+    destroyRect(r);
+}
+
+TEST(Shading, BrightensNonZeroChannelsPerFace)
+{
+    set_color_depth(32);
+    int base = makecol(0, 40, 20);
+    for (int f = 0; f < 6; f++) {
+        int c = shadeColour(base, f, true);
+        EXPECT_EQ(0, getr(c)) << f;
+        EXPECT_EQ(40 + 5 * f, getg(c)) << f;
+        EXPECT_EQ(20 + 5 * f, getb(c)) << f;
+    }
+}
+
+TEST(Shading, SaturatedChannelsDarkenOnlyWhereAsked)
+{
+    set_color_depth(32);
+    int red = makecol(250, 0, 0);
+    const int darkened[6] = {250, 245, 240, 235, 230, 225};
+    for (int f = 0; f < 6; f++) {
+        EXPECT_EQ(darkened[f], getr(shadeColour(red, f, true))) << f;
+        EXPECT_EQ(f == 0 ? 250 : 255, getr(shadeColour(red, f, false))) << f;
+    }
+}
+
+// Drawing into an 800 x 600 memory bitmap with its depth buffer, from a camera
+// at the origin looking north.
+class Pipeline : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        set_color_depth(32);
+        bmp = create_bitmap(800, 600);
+        clear_to_color(bmp, paper);
+        setupProjection(0, 0, 800, 600);
+        createZBuffer(bmp);
+        clearZBuffer();
+        setViewDistance(1500);
+        renderStats = RenderStats();
+    }
+    void TearDown() override
+    {
+        for (Quad *q : quads)
+            destroyQuad(q);
+        destroyZBuffer();
+        destroy_bitmap(bmp);
+    }
+    Quad *box(float size, float x, float y, float z, int colour)
+    {
+        Quad *q = createQuad(size, size, size, 1, 1, 1, 0);
+        q->transform.x = x, q->transform.y = y, q->transform.z = z;
+        q->transform.colour = colour;
+        quads.push_back(q);
+        return q;
+    }
+    int inked() const
+    {
+        int n = 0;
+        for (int y = 0; y < bmp->h; y++)
+            for (int x = 0; x < bmp->w; x++)
+                n += getpixel(bmp, x, y) != paper;
+        return n;
+    }
+    std::set<int> coloursShown() const
+    {
+        std::set<int> colours;
+        for (int y = 0; y < bmp->h; y++)
+            for (int x = 0; x < bmp->w; x++)
+                if (getpixel(bmp, x, y) != paper)
+                    colours.insert(getpixel(bmp, x, y));
+        return colours;
+    }
+    long filled() const { return renderStats.triangles + renderStats.polygons; }
+
+    BITMAP *bmp;
+    int paper = makecol(1, 2, 3);
+    std::vector<Quad *> quads;
+};
+
+TEST_F(Pipeline, CameraAfterSetupLooksNorthFromTheOrigin)
+{
+    camera->x = 5, camera->yaw = 90, camera->speed = 3, camera->torque = 2;
+    setupProjection(0, 0, 800, 600);
+    EXPECT_EQ(800.0f / 600.0f, camera->aspect);
+    EXPECT_EQ(36.0f, camera->fov);
+    for (float v : {camera->x, camera->y, camera->z, camera->yaw, camera->pitch, camera->roll,
+                    camera->torque, camera->speed})
+        EXPECT_EQ(0, v);
+    EXPECT_EQ(1500.0f, getViewDistance());
+}
+
+TEST_F(Pipeline, BoxWhollyBehindTheEyeDrawsNothing)
+{
+    Quad *q = box(100, 0, 0, -300, makecol(0, 100, 0));
+    V3D_f p[8];
+    EXPECT_EQ(8, projectVertices(q->transform, 8, q->vertices, p, 0));
+    drawQuad(bmp, q);
+    EXPECT_EQ(0, filled());
+    EXPECT_EQ(0, inked());
+}
+
+TEST_F(Pipeline, BoxWithOneCornerInFrontIsClippedAndDrawn)
+{
+    // The eye just outside a corner of the box, looking past that corner.
+    Quad *q = box(100, -102, -6, -90, makecol(0, 100, 0));
+    q->transform.centreX = q->transform.centreY = q->transform.centreZ = 0;
+    Quad *fromZero = createQuad(100, 100, 100, 0, 0, 0, 0);
+    memcpy(q->vertices, fromZero->vertices, sizeof q->vertices);
+    destroyQuad(fromZero);
+    camera->yaw = 9, camera->pitch = -23;
+    V3D_f p[8];
+    ASSERT_EQ(7, projectVertices(q->transform, 8, q->vertices, p, 0));
+    drawQuad(bmp, q);
+    EXPECT_GT(filled(), 0);
+    EXPECT_GT(inked(), 100);
+}
+
+TEST_F(Pipeline, BoxSeenFromOutsideFillsAtMostThreeFaces)
+{
+    camera->y = -150, camera->x = -150;
+    camera->yaw = 30, camera->pitch = 25;
+    Quad *q = box(100, 0, 0, 300, makecol(250, 0, 40));
+    drawQuad(bmp, q);
+    EXPECT_EQ(3, filled());
+    std::set<int> shown = coloursShown();
+    EXPECT_EQ(3u, shown.size());
+    for (int c : shown) {
+        bool isFace = false;
+        for (int f = 0; f < 6; f++)
+            isFace |= c == shadeColour(q->transform.colour, f, true);
+        EXPECT_TRUE(isFace);
+    }
+}
+
+TEST_F(Pipeline, BlastAtDistanceZeroFillsAllSixFaces)
+{
+    Quad *q = box(60, 0, 0, 400, makecol(0, 80, 80));
+    drawQuadBlast(bmp, q, 0, 0, 1);
+    EXPECT_EQ(6, filled());
+    renderStats = RenderStats();
+    clear_to_color(bmp, paper);
+    clearZBuffer();
+    drawQuad(bmp, q);
+    EXPECT_EQ(1, filled());  // straight on: only the south face faces the eye
+    EXPECT_EQ(q->transform.colour, getpixel(bmp, 400, 300));
+}
+
+TEST_F(Pipeline, FarPlaneIsTheViewDistance)
+{
+    Quad *q = box(100, 0, 0, 2000, makecol(0, 100, 0));
+    drawQuad(bmp, q);
+    EXPECT_EQ(0, inked());
+    setViewDistance(10000);
+    drawQuad(bmp, q);
+    EXPECT_GT(inked(), 0);
+}
+
+TEST_F(Pipeline, ClippedToThreeVerticesIsATriangleToMoreAPolygon)
+{
+    V3D_f tri[3] = {{-10, -10, 100, 0, 0, 0}, {10, -10, 100, 0, 0, 0}, {0, 10, 100, 0, 0, 0}};
+    drawPolygon(bmp, 3, tri, makecol(200, 0, 0), false);
+    EXPECT_EQ(1, renderStats.triangles);
+    EXPECT_EQ(0, renderStats.polygons);
+    // The same triangle with one corner behind the near plane clips to four.
+    V3D_f cut[3] = {{-10, -10, 100, 0, 0, 0}, {10, -10, 100, 0, 0, 0}, {0, 0, -50, 0, 0, 0}};
+    drawPolygon(bmp, 3, cut, makecol(200, 0, 0), false);
+    EXPECT_EQ(1, renderStats.triangles);
+    EXPECT_EQ(1, renderStats.polygons);
+    V3D_f square[4] = {{-10, -10, 100, 0, 0, 0}, {10, -10, 100, 0, 0, 0},
+                       {10, 10, 100, 0, 0, 0}, {-10, 10, 100, 0, 0, 0}};
+    drawPolygon(bmp, 4, square, makecol(200, 0, 0), false);
+    EXPECT_EQ(2, renderStats.polygons);
+}
+
+TEST_F(Pipeline, RectangleUnderTheEyeIsFilledFromEitherSide)
+{
+    Rect *r = createRect(400, 400, 1, 0);
+    r->transform.colour = makecol(30, 30, 30);
+    camera->y = -100, camera->pitch = 40;  // above, looking down
+    drawRect(bmp, r);
+    int fromAbove = inked();
+    EXPECT_GT(fromAbove, 10000);
+    clear_to_color(bmp, paper);
+    clearZBuffer();
+    camera->y = 100, camera->pitch = -40;  // below, looking up
+    drawRect(bmp, r);
+    EXPECT_GT(inked(), 10000);
+    destroyRect(r);
+}
+
+TEST_F(Pipeline, PyramidShowsItsSidesFromAboveAndNothingFromBelow)
+{
+    Pyramid *p = createPyramid(40, 40, 40, 1, 0, 1, 0);
+    p->transform.z = 200;
+    p->transform.colour = makecol(120, 0, 0);
+    camera->y = -80, camera->pitch = 20;  // above it, looking down at its sides
+    drawPyramid(bmp, p);
+    EXPECT_GE(renderStats.triangles, 1);
+    EXPECT_LE(renderStats.triangles, 3);
+    renderStats = RenderStats();
+    camera->y = 150, camera->pitch = -40;  // below it, looking up at the base
+    drawPyramid(bmp, p);
+    EXPECT_EQ(0, renderStats.polygons);
+    destroyPyramid(p);
+}
+
+TEST_F(Pipeline, WallFillingTheViewLeavesNoEdgePixelUnfilled)
+{
+    for (float yaw : {0.0f, 7.5f, 90.0f}) {
+        for (float pitch : {0.0f, 13.0f}) {
+            SCOPED_TRACE("yaw " + std::to_string(yaw) + " pitch " + std::to_string(pitch));
+            clear_to_color(bmp, paper);
+            clearZBuffer();
+            camera->yaw = yaw, camera->pitch = pitch;
+            // A box so large that its near face, 100 units ahead, fills the view.
+            float x = 0, y = 0, z = 0;
+            moveAlongHeading(&x, &y, &z, yaw, pitch, 2100);
+            drawQuad(bmp, box(4000, x, y, z, makecol(0, 90, 40)));
+            for (int i = 0; i < 800; i++) {
+                ASSERT_NE(paper, getpixel(bmp, i, 0)) << i;
+                ASSERT_NE(paper, getpixel(bmp, i, 599)) << i;
+            }
+            for (int i = 0; i < 600; i++) {
+                ASSERT_NE(paper, getpixel(bmp, 0, i)) << i;
+                ASSERT_NE(paper, getpixel(bmp, 799, i)) << i;
+            }
+        }
+    }
+}
+
+class FailingAllocation : public ::testing::Test {
+  protected:
+    static void *refuse(size_t) { return nullptr; }
+    void SetUp() override
+    {
+        closeLogs();
+        errorLogFresh = true;
+        allocatePrimitive = refuse;
+    }
+    void TearDown() override
+    {
+        allocatePrimitive = malloc;
+        closeLogs();
+    }
+    ScratchDir dir;
+};
+
+TEST_F(FailingAllocation, ConstructorsReportAndReturnNothing)
+{
+    EXPECT_EQ(nullptr, createRect(1, 1, 1, 1));
+    EXPECT_EQ(nullptr, createQuad(1, 1, 1, 1, 1, 1, 0));
+    EXPECT_EQ(nullptr, createPyramid(1, 1, 1, 1, 1, 1, 0));
+    EXPECT_EQ("\n\n-----------  New log\n"
+              "ERR:0185:3D.cpp - Unable to allocate memory for new Rect\n"
+              "ERR:0283:3D.cpp - Unable to allocate memory for new Quad\n"
+              "ERR:0728:3D.cpp - Unable to allocate memory for new Pyramid\n",
+              readText("ErrorLog.txt"));
+}
+
+}  // namespace
