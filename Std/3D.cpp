@@ -55,7 +55,8 @@ void setupProjection(int x, int y, int w, int h)
     set_projection_viewport(x, y, w, h);
     viewportX = x, viewportY = y, viewportW = w, viewportH = h;
     camera->aspect = (float)w / (float)h;
-    camera->x = camera->y = camera->z = 0;
+    camera->x = camera->z = 0;
+    camera->y = 0;
     camera->yaw = camera->pitch = camera->roll = 0;
     camera->torque = 0;
     camera->fov = startupFov;

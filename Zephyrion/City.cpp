@@ -50,7 +50,7 @@ bool generateCity()
             blueTint = !blueTint;
             if (cell.quad)
                 cell.quad->transform.colour = colour;
-            cell.state = Standing;
+            cell.state = BuildingStanding;
             cell.isFuelDepot = 0;
             cell.blastDistance = 0;
             cell.blastSpin = 0;
@@ -181,11 +181,11 @@ bool drawCity()
             const CityCell &cell = game.city[i][j];
             if (!cell.quad)
                 continue;
-            if (cell.state == Standing) {
+            if (cell.state == BuildingStanding) {
                 drawQuad(game.backBuffer, cell.quad);
                 if (cell.isFuelDepot)
                     drawDepotPyramids();
-            } else if (cell.state == Exploding) {
+            } else if (cell.state == BuildingExploding) {
                 drawQuadBlast(game.backBuffer, cell.quad, cell.blastDistance, cell.blastSpin,
                               cell.blastScale);
             }

@@ -5,7 +5,10 @@
 
 #include <allegro.h>
 
+#include <cstdint>
+
 #include "Std/3D.h"
+#include "Std/Shared.h"
 
 // ---- Settings ("Zephyrion.cfg") ----
 
@@ -30,7 +33,7 @@ struct Settings {
     int numLives = 3;         // lives at the start of a game, 0..99 (0 still plays one life)
     int difficulty = 2;       // 1 Easy, 2 Normal, 3 Hard; any other value plays and shows as Normal
     bool useMouse = false;    // steer with the mouse as well as the keys
-    bool oldSchool = false;   // control type: torque when on, pitch when off
+    Shared<bool> oldSchool = false;  // control type: torque when on, pitch when off (the recovery timer reads it)
     int sensitivity = 3;      // turn rate, degrees per frame, 1..90: 1 Fine, 3 Normal, 6 Coarse
     bool showFPS = false;     // the HUD shows "FPS: %d"
     int frameRate = 30;       // target frames per second, 1 and up
@@ -95,15 +98,17 @@ const int citySlots = 10;    // buildings along x in each strip
 const int cityStrips = 12;   // strips along z, strip 0 the southernmost
 const int depotMarkers = 4;  // pyramids on the fuel depot's roof
 
-enum BuildingState { Standing = 0, Exploding = 1, Destroyed = 2 };
+enum BuildingState { BuildingStanding = 0, BuildingExploding = 1, BuildingDestroyed = 2 };
 
+// The collapse timer advances exploding cells, so their state, blast and
+// width are shared with it.
 struct CityCell {
-    int state;                  // BuildingState: only moves forward
-    unsigned char isFuelDepot;  // 1 for the one refuelling building
-    float blastDistance;        // how far an exploding building's faces have flown, units
-    float blastScale;           // an exploding building's scale, 1.0 down to below 0.02
-    float blastSpin;            // turn of the exploding faces, turn steps 0..255
-    float width;                // along x, 30..149 units
+    Shared<int> state;            // BuildingState: only moves forward
+    unsigned char isFuelDepot;    // 1 for the one refuelling building
+    Shared<float> blastDistance;  // how far an exploding building's faces have flown, units
+    Shared<float> blastScale;     // an exploding building's scale, 1.0 down to below 0.02
+    Shared<float> blastSpin;      // turn of the exploding faces, turn steps 0..255
+    Shared<float> width;          // along x, 30..149 units
     float height;               // above the ground, 80..779 units (the level's cap + 79)
     float depth;                // along z, 30..149 units
     float gap;                  // street after it along x, 10..49 units
@@ -115,9 +120,51 @@ struct CityBounds {
     float maxX, maxY, maxZ;  // maxY is the ground, 0
 };
 
+// ---- Enemies ----
+
+const int enemyCubes = 4;
+
+enum EnemyState { EnemyActive = 0, EnemyExploding = 1, EnemyGone = 2, EnemyWaiting = 3 };
+
+struct Enemy {
+    int state;                         // EnemyState
+    unsigned char blastGrowing;        // 1 while the explosion expands, 0 while it falls back
+    float blastDistance;               // how far the exploded faces have flown, units, 0..300
+    float blastScale;                  // scale of the exploded faces, 1.0 down
+    float blastSpin;                   // spin of the exploded faces, turn steps 0..255
+    float speed;                       // units a frame
+    float yaw;                         // heading, degrees 0..360
+    float pitch;                       // climb, degrees 0..360, positive downward
+    float pulseMin, pulseMax;          // the cubes' scale swings between these, 0.1..2.5
+    unsigned char growing[enemyCubes]; // per cube: 1 while its scale grows
+    Quad *cubes[enemyCubes];           // four 6 x 6 x 6 boxes at the enemy's position
+};
+
+// ---- Damage ----
+
+const int maxCracks = 30;
+const int crackSegments = 5;
+
+struct CrackSegment {
+    int x1, y1, x2, y2;  // screen pixels, start and end
+};
+
+struct Crack {
+    CrackSegment segments[crackSegments];  // each starts a little short of the last one's end
+};
+
+// ---- The game ----
+
+// What the craft is doing. Only Flying reads the controls.
+enum CraftState { Flying = 0, Crashing = 1, Destroyed = 2, Autopilot = 3 };
+
+// What a life's frame loop ended with.
+enum CityResult { EscapePressed = 0, CraftCrashed = 1, CityCleared = 2 };
+
 // ---- The record ----
 
 struct GameState {
+    // Settings and the stored tables
     Settings settings;                                 // see above; read at start-up, written at exit
     int keyBindings[keyBindingCount] = {               // Allegro scan codes, 1..KEY_MAX-1
         KEY_LEFT, KEY_RIGHT, KEY_UP,  KEY_DOWN, KEY_DOWN,
@@ -125,6 +172,7 @@ struct GameState {
     };
     HighScoreEntry highScores[highScoreRows] = {};     // best first; filled by resetHighScores
 
+    // Start-up and assets
     int screenWidth = -1;         // requested mode, pixels: 800 or 640 (-1 before start-up)
     int screenHeight = -1;        // requested mode, pixels: 600 or 480 (-1 before start-up)
     BITMAP *backBuffer = nullptr; // every screen is composed here, SCREEN_W x SCREEN_H
@@ -132,7 +180,42 @@ struct GameState {
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
     Samples samples = {};         // all non-null once start-up has loaded them
 
-    int citiesCleared = 0;                   // cities cleared this game, 0 up: the level of the city in play
+    // The game in play
+    Shared<uint32_t> msTicks = 0u;    // ms since the timers started, +1 a tick; wraps, so compare differences
+    int lives = 0;                    // lives left; the game goes on while above 0
+    int citiesCleared = 0;            // cities cleared this game, 0 up: the level of the city in play
+    int score = 0;                    // points; may fall below 0
+    int ratingSum = 0;                // sum of the cleared cities' rating indexes, 0 up
+    Shared<int> craftState = Flying;  // CraftState; the fuel timer may start the crash
+    Shared<float> fuel = 100.0f;      // percent, 0..100
+    int damage = 0;                   // 0..50; 50 sends the craft down
+    int crackCount = 0;               // windscreen cracks shown, 0..30
+    Crack cracks[maxCracks] = {};     // the first crackCount are drawn
+    int enemyCount = 0;               // enemies in this city: 4, 6 or 8
+    Enemy *enemies = nullptr;         // enemyCount records, null between cities
+    int enemiesRemaining = 0;         // enemies still alive, 0..enemyCount; 0 clears the city
+    bool firstApproach = false;       // from a new game until its first life ends: the briefing shows
+    Shared<bool> collisionFlag = false;  // a collision recovery is on: no turning, the HUD says so
+    Shared<bool> beamActive = false;  // a shot is on: the beam is drawn and tested each frame
+    int difficultyScale = 20;         // 10, 20 or 30 for Easy, Normal, Hard: the beam's damage
+    Shared<float> difficultyFactor = 2.0f;  // 1, 2 or 3 for Easy, Normal, Hard: the fuel burn
+
+    // Flight: the collision recovery
+    Shared<int> recoveryMode = 1;     // 1 coast to a stop, 2 turn the yaw, 3 turn the pitch
+    float recoveryTarget = 0;         // degrees, 0..360: what mode 2 or 3 turns toward
+    bool recoveryTurnUp = false;      // the recovery turn adds 3 degrees a frame, else subtracts
+
+    // Frame pacing, shared by every loop that presents frames
+    int frameCount = 0;               // frames presented since the last frames-per-second update
+    int fpsValue = 0;                 // frames presented in the last full second
+    uint32_t fpsWindowStart = 0;      // msTicks at the start of the current second
+    uint32_t lastFrameTicks = 0;      // msTicks at the previous present
+    uint32_t frameTime = 0;           // ms a frame, 1000 / FrameRate, fixed at the first present
+    bool fpsStarted = false;          // fpsWindowStart has been set this run
+    bool pacingStarted = false;       // lastFrameTicks and frameTime have been set this run
+    int beamVoice = -1;               // voice of the looping beam-on-building sample, -1 when silent
+
+    // The city
     CityCell city[citySlots][cityStrips] = {};  // [slot i][strip j]; building index j * 10 + i
     CityBounds cityBounds = {};              // the box holding the city, with a margin of 20
     int fuelDepotIndex = 0;                  // building index of the depot, 0..119

@@ -8,14 +8,13 @@
 #include <cstring>
 
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/HighScores.h"
 
 // Guards for values a hand-edited file may hold. Out-of-range values are
 // replaced when read, so the game never sees them and the file is mended at exit.
 static const int maxLives = 99;          // more could not be shown or played out
 static const int minSensitivity = 1;     // degrees per frame; 0 could not turn at all
 static const int maxSensitivity = 90;    // larger would jump past the heading wrap
-static const int noRating = 5;           // the rating table's "None"
-static const int ratingCount = 6;
 
 static const char *const keyNames[keyBindingCount] = {
     "Left",           "Right",      "PitchForward", "PitchBack", "TorqueIncrease",

@@ -13,6 +13,8 @@
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Settings.h"
+#include "Zephyrion/Timers.h"
+#include "Zephyrion/Title.h"
 #include "text/Ttf.h"
 
 // Source lines the error log names for each start-up failure.
@@ -113,6 +115,7 @@ bool initSystem()
         logError(screenModeLine, __FILE__, SevError, "%s", allegro_error);
         return false;
     }
+    installStartupTimers();
     srand((unsigned)time(nullptr));
     return true;
 }
@@ -219,6 +222,7 @@ int zephyrionMain()
         return 0;
     }
     showSplash();
+    titleLoop();
     freeSounds();
     freeGraphics();
     saveSettings();

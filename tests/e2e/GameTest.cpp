@@ -14,6 +14,8 @@ namespace {
 
 const int rootWidth = 1024, rootHeight = 768;  // the test display's size
 const long black = 0x000000;
+const long white = 0xFFFFFF;
+const long grey = 0x8C8C8C;  // unselected menu items
 const std::string banner = "\n\n-----------  New log\n";
 
 bool endedCleanly(const GameRun &game)
@@ -58,17 +60,55 @@ class Game : public ::testing::Test {
     GameRun game;
 };
 
-TEST_F(Game, NormalStartShowsTheHighSplashForFiveSecondsAndSavesEveryKey)
+    // The title: the logo at the top, the menu with "Start Game" selected.
+    void expectTitle(const Image &shot, int w, int h)
+    {
+        int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
+        EXPECT_GT(shot.count(white, x0, y0 + 240, x0 + w, y0 + 300), 1500) << "Start Game";
+        EXPECT_GT(shot.count(grey, x0, y0 + 300, x0 + w, y0 + 420), 3000) << "the other items";
+        EXPECT_EQ(0, shot.count(white, x0, y0 + 300, x0 + w, y0 + 420));
+        int logo = 0;  // the logo's light blue letters
+        for (int y = y0 + 15; y < y0 + 165; y++)
+            for (int x = x0; x < x0 + w; x++) {
+                long p = shot.at(x, y);
+                logo += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 150 && (p >> 16) < 230;
+            }
+        EXPECT_GT(logo, 2000);
+    }
+
+TEST_F(Game, ASessionFromTheSplashThroughAGameBackToTheTitleAndOut)
 {
     Clock::time_point start = Clock::now();
     game = startGame(dir);
-    ASSERT_FALSE(waitForWindow(10000).empty());
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
     usleep(1500 * 1000);
     expectSplash("bitmaps/SplashScreenHigh.png", 800, 600);
     EXPECT_FALSE(dir.exists("Zephyrion.cfg"));  // nothing is written before the end
-    ASSERT_TRUE(waitForExit(game, 15000));
-    EXPECT_TRUE(endedCleanly(game));
+
+    usleep(6000 * 1000);  // the rest of the splash and the logo's entrance
     EXPECT_GE(secondsSince(start), 5.0);
+    Image title = grabScreen(dir.file("title.png"));
+    expectTitle(title, 800, 600);
+
+    pressKey(window, "Return");  // start a game over the city shown
+    usleep(7000 * 1000);         // the approach
+    Image flying = grabScreen(dir.file("flying.png"));
+    EXPECT_EQ(0, flying.count(grey, 112, 84 + 300, 912, 84 + 420)) << "the menu is gone";
+    EXPECT_GT(flying.count(white, 112 + 5, 84 + 5, 112 + 120, 84 + 25), 20) << "the score";
+
+    holdKey(window, "Escape", 300);  // the game ends at once: game over, then the title
+    usleep(1000 * 1000);
+    Image over = grabScreen(dir.file("game-over.png"));
+    EXPECT_GT(over.count(0xDC0000, 112, 84 + 60, 912, 84 + 110), 500) << "Game Over";
+    usleep(5000 * 1000);
+    Image again = grabScreen(dir.file("title-again.png"));
+    expectTitle(again, 800, 600);
+    EXPECT_GT(differingPixels(again, 0, 0, title), 20000) << "a new city";
+
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 10000));
+    EXPECT_TRUE(endedCleanly(game));
 
     std::string cfg = dir.read("Zephyrion.cfg");
     for (const char *line :
@@ -88,9 +128,13 @@ TEST_F(Game, LowSpeedPcShowsTheLowSplashAndAMissingBitmapIsOnlyAWarning)
     dir.write("Zephyrion.cfg", "[Settings]\nLowSpeedPC = 1\n");
     std::filesystem::remove(dir.file("bitmaps/Radar.png"));
     game = startGame(dir);
-    ASSERT_FALSE(waitForWindow(10000).empty());
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
     usleep(1500 * 1000);
     expectSplash("bitmaps/SplashScreenLow.png", 640, 480);
+    usleep(6000 * 1000);
+    expectTitle(grabScreen(dir.file("title.png")), 640, 480);
+    pressKey(window, "Escape");
     ASSERT_TRUE(waitForExit(game, 15000));
     EXPECT_TRUE(endedCleanly(game));
     EXPECT_EQ(banner + "WRN:0700:Zephyrion.cpp - Unable to load bitmaps/Radar.png; the game "

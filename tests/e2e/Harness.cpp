@@ -137,6 +137,13 @@ void pressKey(const std::string &window, const std::string &key)
         "; sleep 0.1; xdotool keyup " + key);
 }
 
+void holdKey(const std::string &window, const std::string &key, int ms)
+{
+    run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool keydown " + key);
+    sleepMs(ms);
+    run("xdotool keyup " + key);
+}
+
 long Image::at(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width || y >= height)

@@ -43,6 +43,9 @@ std::string waitForWindow(int timeoutMs);
 // Presses and releases a key (an xdotool key name) in the game's window.
 void pressKey(const std::string &window, const std::string &key);
 
+// Holds a key down for ms milliseconds, for the game's key table to see it.
+void holdKey(const std::string &window, const std::string &key, int ms);
+
 // The whole screen of the test's display.
 struct Image {
     int width = 0, height = 0;

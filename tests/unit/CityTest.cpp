@@ -72,7 +72,7 @@ TEST_F(City, EveryCellStartsStandingWithItsBox)
     for (int index = 0; index < 120; index++) {
         const CityCell &c = cell(index);
         ASSERT_NE(nullptr, c.quad);
-        EXPECT_EQ(Standing, c.state);
+        EXPECT_EQ(BuildingStanding, c.state);
         EXPECT_EQ(0, c.blastDistance);
         EXPECT_EQ(1.0f, c.blastScale);
         EXPECT_EQ(c.height, c.quad->height);
@@ -194,7 +194,7 @@ TEST_F(City, MarkersSpinOnlyWhileTheDepotStandsAndIsDrawn)
     EXPECT_FLOAT_EQ(3, game.depotPyramids[0]->transform.rotY);
     drawCity();
     EXPECT_FLOAT_EQ(6, game.depotPyramids[3]->transform.rotY);
-    cell(game.fuelDepotIndex).state = Destroyed;
+    cell(game.fuelDepotIndex).state = BuildingDestroyed;
     drawCity();
     EXPECT_FLOAT_EQ(6, game.depotPyramids[0]->transform.rotY);
     EXPECT_EQ(1, cell(game.fuelDepotIndex).isFuelDepot);
@@ -209,11 +209,11 @@ TEST_F(City, DestroyedBuildingsAreNotDrawnAndExplodingOnesFlyApart)
     drawCity();
     RenderStats standing = renderStats;
     for (int index = 0; index < 120; index++)
-        cell(index).state = Destroyed;
+        cell(index).state = BuildingDestroyed;
     renderStats = RenderStats();
     drawCity();
     EXPECT_EQ(1, renderStats.triangles + renderStats.polygons);  // the ground plate alone
-    cell(25).state = Exploding;
+    cell(25).state = BuildingExploding;
     cell(25).blastDistance = 20;
     camera->x = cell(25).quad->transform.x;  // straight ahead of it
     camera->z = cell(25).quad->transform.z - 900;

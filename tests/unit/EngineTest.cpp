@@ -227,8 +227,8 @@ TEST_F(Pipeline, CameraAfterSetupLooksNorthFromTheOrigin)
     setupProjection(0, 0, 800, 600);
     EXPECT_EQ(800.0f / 600.0f, camera->aspect);
     EXPECT_EQ(36.0f, camera->fov);
-    for (float v : {camera->x, camera->y, camera->z, camera->yaw, camera->pitch, camera->roll,
-                    camera->torque, camera->speed})
+    for (float v : {camera->x, (float)camera->y, camera->z, camera->yaw, camera->pitch, camera->roll,
+                    (float)camera->torque, (float)camera->speed})
         EXPECT_EQ(0, v);
     EXPECT_EQ(1500.0f, getViewDistance());
 }

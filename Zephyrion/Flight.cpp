@@ -1,0 +1,412 @@
+// The craft's flight. See Flight.h.
+#include "Zephyrion/Flight.h"
+
+#include <allegro.h>
+
+#include <cmath>
+
+#include "Std/3D.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Shots.h"
+
+static const float crashPitchStep = 3.0f;   // degrees a frame the nose drops while falling
+static const float pitchDownLimit = 30.0f;  // the steepest nose-down pitch
+static const float pitchUpLimit = 280.0f;   // the steepest nose-up pitch (80 up)
+static const float crashTopSpeed = 10.0f;
+static const float crashSpeedGain = 0.5f;   // a frame, while falling
+static const float crashTorqueGain = 0.5f;  // a frame, Old School
+static const float lowestFlight = -20.0f;   // y of the lowest altitude: the ground for a fall
+static const float highestFlight = -300.0f; // y of the highest altitude
+static const float pitchStep = 3.0f;        // degrees a frame, keys and recovery turns
+static const float speedStep = 0.5f;        // a frame, throttle
+static const float topSpeed = 10.0f;        // either way
+static const float torqueStep = 2.0f, torqueDecay = 1.0f, topTorque = 10.0f;
+static const float landingPitch = 20.0f;    // the steepest pitch a roof landing allows
+static const float landingSpeed = 2.0f;     // the fastest
+static const float landingTorque = 5.0f;    // Old School: the hardest sink rate
+static const float pushBack = -3.0f;        // a bounce moves the craft back 3 x its speed
+static const float bounceKeep = 0.75f;      // of the speed, after a bounce
+static const int hardDifficulty = 3;
+static const int hardCollisionDamage = 50;
+
+static void keepPitchInRange()
+{
+    if (camera->pitch > pitchDownLimit && camera->pitch < pitchUpLimit)
+        camera->pitch = pitchDownLimit;
+}
+
+static bool down(int binding)
+{
+    return key[game.keyBindings[binding]] != 0;
+}
+
+int mouseDivisor()
+{
+    int ratio = game.settings.mouseRatio >= 1 ? game.settings.mouseRatio : 1;
+    if (game.settings.sensitivity == 1)
+        return 3 * ratio;
+    if (game.settings.sensitivity == 3)
+        return 2 * ratio;
+    return ratio;
+}
+
+// F1 or F2 held with a shift, control, alt or lock flag on: the developers'
+// keys that clear the city and show the frame rate.
+static bool withShifts(int scancode)
+{
+    return ((int)(signed char)key[scancode] & key_shifts) != 0;
+}
+
+static void recoveryTurn(float &angle)
+{
+    angle = game.recoveryTurnUp ? addAngle360(angle, pitchStep) : subAngle360(angle, pitchStep);
+    if (fabsf(angle - game.recoveryTarget) <= pitchStep)
+        game.recoveryMode = 1;
+}
+
+static void turn(int mx)
+{
+    if (game.collisionFlag) {
+        if (game.recoveryMode == 2)
+            recoveryTurn(camera->yaw);
+        else if (game.recoveryMode == 3)
+            recoveryTurn(camera->pitch);
+        return;
+    }
+    float rate = (float)game.settings.sensitivity;
+    if (down(BindLeft)) {
+        camera->yaw = subAngle360(camera->yaw, rate);
+        camera->roll = camera->speed;
+    } else if (down(BindRight)) {
+        camera->yaw = addAngle360(camera->yaw, rate);
+        camera->roll = -camera->speed;
+    } else {
+        camera->roll = 0;
+    }
+    if (game.settings.useMouse && mx < 0)
+        camera->yaw = subAngle360(camera->yaw, (float)-mx);
+    else if (game.settings.useMouse && mx > 0)
+        camera->yaw = addAngle360(camera->yaw, (float)mx);
+}
+
+static void noseDown(float degrees)
+{
+    camera->pitch = addAngle360(camera->pitch, degrees);
+    keepPitchInRange();
+}
+
+static void noseUp(float degrees)
+{
+    camera->pitch = subAngle360(camera->pitch, degrees);
+    if (camera->pitch > pitchDownLimit && camera->pitch < pitchUpLimit)
+        camera->pitch = pitchUpLimit;
+}
+
+static void throttle()
+{
+    if (down(BindAccelerate))
+        camera->speed = camera->speed + speedStep;
+    else if (down(BindDeccelerate))
+        camera->speed = camera->speed - speedStep;
+}
+
+// The right mouse button is a throttle: held it speeds up, released it takes
+// 0.5 off a forward speed every frame.
+static void mouseThrottle()
+{
+    if (mouse_b & 2)
+        camera->speed = camera->speed + speedStep;
+    else if (camera->speed > 0)
+        camera->speed = camera->speed - speedStep;
+}
+
+static void modernControls(int my)
+{
+    if (down(BindPitchForward))
+        noseDown(pitchStep);
+    else if (down(BindPitchBack))
+        noseUp(pitchStep);
+    throttle();
+    if (game.settings.useMouse) {
+        if (my < 0)
+            noseDown((float)-my);
+        else if (my > 0)
+            noseUp((float)my);
+        mouseThrottle();
+    }
+}
+
+static void decayTorque()
+{
+    if (camera->torque > 0)
+        camera->torque = camera->torque - torqueDecay;
+    else if (camera->torque < 0)
+        camera->torque = camera->torque + torqueDecay;
+}
+
+static float clampFloat(float v, float low, float high)
+{
+    return v < low ? low : v > high ? high : v;
+}
+
+static void oldSchoolControls(int my)
+{
+    throttle();
+    if (game.collisionFlag) {
+        if (camera->pitch > 0 && camera->pitch < pitchDownLimit)
+            camera->pitch -= 1;
+        else if (camera->pitch > pitchUpLimit && camera->pitch < 360)
+            camera->pitch += 1;
+    } else {
+        camera->pitch = camera->speed >= 0 ? (float)camera->speed : -(float)camera->speed;
+    }
+    if (down(BindTorqueIncrease))
+        camera->torque = camera->torque - torqueStep;
+    else if (down(BindTorqueDecrease))
+        camera->torque = camera->torque + torqueStep;
+    else if (!game.settings.useMouse)
+        decayTorque();
+    if (game.settings.useMouse) {
+        if (my == 0)
+            decayTorque();
+        else
+            camera->torque = camera->torque + (float)my;
+        mouseThrottle();
+    }
+    camera->torque = clampFloat(camera->torque, -topTorque, topTorque);
+}
+
+void readControls()
+{
+    poll_keyboard();
+    int mx = 0, my = 0;
+    if (game.settings.useMouse) {
+        poll_mouse();
+        get_mouse_mickeys(&mx, &my);
+        mx /= mouseDivisor();
+        my /= mouseDivisor();
+    }
+    if (withShifts(KEY_F1))
+        game.enemiesRemaining = 0;
+    if (withShifts(KEY_F2))
+        game.settings.showFPS = !game.settings.showFPS;
+    turn(mx);
+    bool fire = down(BindFire) || (game.settings.useMouse && (mouse_b & 1));
+    if (fire && !game.beamActive)
+        startShot();
+    if (game.settings.oldSchool)
+        oldSchoolControls(my);
+    else
+        modernControls(my);
+    if (down(BindStop)) {
+        camera->speed = 0;
+        camera->torque = 0;
+    }
+    camera->speed = clampFloat(camera->speed, -topSpeed, topSpeed);
+    position_mouse(SCREEN_W / 2, SCREEN_H / 2);
+}
+
+void moveCraft()
+{
+    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
+    float speed = camera->speed;
+    float nx = camera->x + (float)(sin(yaw) * cos(pitch) * speed);
+    float nz = camera->z + (float)(cos(yaw) * cos(pitch) * speed);
+    float ny = game.settings.oldSchool ? camera->y + camera->torque
+                                       : camera->y + (float)(sin(pitch) * speed);
+    if (craftHitsBuilding(nx, ny, nz))
+        return;
+    camera->x = nx;
+    camera->y = ny;
+    camera->z = nz;
+}
+
+void clampCraft()
+{
+    const CityBounds &b = game.cityBounds;
+    camera->x = clampFloat(camera->x, b.minX, b.maxX);
+    camera->y = clampFloat(camera->y, highestFlight, lowestFlight);
+    camera->z = clampFloat(camera->z, b.minZ, b.maxZ);
+}
+
+bool craftHitsBuilding(float nx, float ny, float nz)
+{
+    for (int j = 0; j < cityStrips; j++)
+        for (int i = 0; i < citySlots; i++) {
+            const CityCell &c = game.city[i][j];
+            if (c.state != BuildingStanding || !c.quad)
+                continue;
+            const Transform &t = c.quad->transform;
+            float minX = t.x - c.width / 2, maxX = t.x + c.width / 2;
+            float minAlt = t.y, maxAlt = t.y + c.height;
+            float minZ = t.z, maxZ = t.z + c.depth;
+            if (minX <= nx && nx <= maxX && minAlt <= -ny && -ny <= maxAlt && minZ <= nz &&
+                nz <= maxZ) {
+                resolveBuildingCollision(minX, minAlt, minZ, maxX, maxAlt, maxZ, c.isFuelDepot);
+                return true;
+            }
+        }
+    return false;
+}
+
+// Moves the craft back along its motion by three times its speed.
+static void pushCraftBack()
+{
+    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
+    float back = pushBack * camera->speed;
+    camera->x += (float)(sin(yaw) * cos(pitch) * back);
+    camera->y = camera->y + (float)(sin(pitch) * back);
+    camera->z += (float)(cos(yaw) * cos(pitch) * back);
+}
+
+static void land(bool isFuelDepot)
+{
+    camera->speed = 0;
+    camera->y = camera->y - 1;  // resting one unit above the roof
+    if (!isFuelDepot)
+        return;
+    if (game.samples.refuel)
+        play_sample(game.samples.refuel, 255, 128, 1000, 0);
+    game.fuel = 100.0f;
+}
+
+static void collisionEnding(bool headOn)
+{
+    game.collisionFlag = true;
+    if (game.settings.difficulty == hardDifficulty)
+        applyDamage(hardCollisionDamage);
+    else
+        applyDamage((int)(fabsf(camera->speed) * (headOn ? 2 : 1)));
+}
+
+// Down onto a roof: a gentle touch lands, anything else bounces off it.
+static void roofContact(bool isFuelDepot)
+{
+    if (game.craftState == Crashing) {
+        destroyCraft();
+        game.lives--;
+        return;
+    }
+    if (game.settings.oldSchool) {
+        if (camera->torque < landingTorque && fabsf(camera->speed) <= landingSpeed) {
+            camera->torque = 0;
+            land(isFuelDepot);
+            return;
+        }
+        camera->y = camera->y - 1;
+        game.recoveryMode = 1;
+        game.collisionFlag = true;
+        applyDamage((int)camera->torque);
+        return;
+    }
+    if (fabsf(camera->pitch) <= landingPitch && fabsf(camera->speed) <= landingSpeed) {
+        camera->pitch = 0;
+        land(isFuelDepot);
+        return;
+    }
+    float p = camera->pitch;
+    if (p > 0) {
+        game.recoveryTarget = subAngle360(p, 2 * p);
+        game.recoveryTurnUp = false;
+    } else {
+        game.recoveryTarget = addAngle360(p, 2 * p);
+        if (camera->pitch > pitchDownLimit && camera->pitch < pitchUpLimit)
+            camera->pitch = pitchUpLimit;
+        game.recoveryTurnUp = true;
+    }
+    pushCraftBack();
+    game.recoveryMode = 3;
+    camera->speed = camera->speed * bounceKeep;
+    collisionEnding(true);
+}
+
+static bool inRange(float v, float low, float high)
+{
+    return low < v && v <= high;
+}
+
+// Against a wall: turn away from it, mirrored in the wall, the shorter way.
+static void wallContact(float minX, float minZ, float maxX, float maxZ)
+{
+    float yaw = camera->yaw;
+    if (yaw == 0 || yaw == 90 || yaw == 180 || yaw == 270 || yaw == 360) {
+        game.recoveryMode = 1;
+        camera->speed = -camera->speed;
+        collisionEnding(true);
+        return;
+    }
+    bool alongX = inRange(yaw, 45, 135) || inRange(yaw, 225, 315);
+    bool withinX = minX <= camera->x && camera->x <= maxX;
+    bool withinZ = minZ <= camera->z && camera->z <= maxZ;
+    bool headOn = false, faceFound = true;
+    if (withinX)
+        headOn = !alongX;
+    else if (withinZ)
+        headOn = alongX;
+    else
+        faceFound = false;
+    if (!faceFound) {
+        game.recoveryMode = 1;
+        camera->speed = -camera->speed;
+        collisionEnding(false);
+        return;
+    }
+    game.recoveryMode = 2;
+    pushCraftBack();
+    camera->speed = camera->speed * bounceKeep;
+    float target = alongX ? (headOn ? 360 - yaw : 180 - yaw) : (headOn ? 180 - yaw : 360 - yaw);
+    game.recoveryTarget = target < 0 ? target + 360 : target;
+    int octant = (int)(yaw / 45) % 8;  // [0,45) is 0, [45,90) is 1, ...
+    game.recoveryTurnUp = octant % 2 == 0 ? headOn : !headOn;
+    collisionEnding(headOn);
+}
+
+void resolveBuildingCollision(float minX, float minAlt, float minZ, float maxX, float maxAlt,
+                              float maxZ, bool isFuelDepot)
+{
+    (void)minAlt;
+    if (minX <= camera->x && camera->x <= maxX && -camera->y >= maxAlt && minZ <= camera->z &&
+        camera->z <= maxZ)
+        roofContact(isFuelDepot);
+    else
+        wallContact(minX, minZ, maxX, maxZ);
+}
+
+void startCrashing()
+{
+    game.craftState = Crashing;
+    if (game.samples.engine)
+        stop_sample(game.samples.engine);
+    if (game.samples.crashDive)
+        play_sample(game.samples.crashDive, 255, 128, 1000, 1);
+}
+
+// The explosion plays to its end before the life is over. A silent driver
+// reports the voice's position as -1 at once.
+void destroyCraft()
+{
+    game.craftState = Destroyed;
+    if (game.samples.crashDive)
+        stop_sample(game.samples.crashDive);
+    if (!game.samples.crashExplosion)
+        return;
+    int voice = play_sample(game.samples.crashExplosion, 255, 128, 1000, 0);
+    while (voice >= 0 && voice_get_position(voice) != -1)
+        rest(0);
+}
+
+void crashStep()
+{
+    camera->yaw = addAngle360(camera->yaw, (float)game.settings.sensitivity);
+    camera->pitch = addAngle360(camera->pitch, crashPitchStep);
+    keepPitchInRange();
+    if (camera->speed < crashTopSpeed)
+        camera->speed = camera->speed + crashSpeedGain;
+    if (game.settings.oldSchool)
+        camera->torque = camera->torque + crashTorqueGain;
+    if (camera->y >= lowestFlight) {
+        destroyCraft();
+        game.lives--;
+    }
+    poll_keyboard();
+}

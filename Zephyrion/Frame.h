@@ -1,0 +1,20 @@
+// The frame pipeline: one life's frame loop over a city, and the frame counting
+// and paced presenting that the title, the sequences and the intro share.
+#pragma once
+
+#include <cstdint>
+
+// Runs frames until Escape, a crash or a cleared city; returns a CityResult.
+int runCityFrames();
+
+// Counts a presented frame into the frames-per-second window.
+void countFrame();
+
+// Copies the back buffer to the screen, then waits out the rest of the frame.
+void presentFrame();
+
+// The frame period for a frame rate: 1000 / rate ms, and 1000 for a rate below 1.
+uint32_t frameTimeFor(int frameRate);
+
+// How long the present still has to wait, from the clock's difference.
+uint32_t pacingWait(uint32_t now, uint32_t lastFrame, uint32_t frameTime);

@@ -1,0 +1,124 @@
+// One game. See Game.h.
+#include "Zephyrion/Game.h"
+
+#include <allegro.h>
+
+#include "Std/3D.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/Enemies.h"
+#include "Zephyrion/Frame.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/HighScores.h"
+#include "Zephyrion/Sequences.h"
+#include "Zephyrion/Timers.h"
+
+static const int easy = 1, hard = 3;
+
+static void setDifficulty()
+{
+    int d = game.settings.difficulty;
+    game.difficultyScale = d == easy ? 10 : d == hard ? 30 : 20;
+    game.difficultyFactor = d == easy ? 1.0f : d == hard ? 3.0f : 2.0f;
+}
+
+void startLife()
+{
+    camera->x = 0, camera->y = -20.0f, camera->z = -20.0f;
+    camera->pitch = 30.0f, camera->yaw = 0, camera->roll = 0;
+    camera->torque = 0, camera->speed = 0;
+    game.craftState = Flying;
+    game.fuel = 100.0f;
+    startFuelTimer();
+    game.collisionFlag = false;
+    if (game.samples.engine)
+        play_sample(game.samples.engine, 190, 128, 1000, 1);
+}
+
+static void stopLifeSounds()
+{
+    if (game.samples.engine)
+        stop_sample(game.samples.engine);
+    if (game.samples.crashDive)
+        stop_sample(game.samples.crashDive);
+}
+
+// Easy mends everything, Normal a quarter of the damage, Hard nothing.
+void repairAfterCity()
+{
+    int d = game.settings.difficulty;
+    if (d == easy) {
+        game.crackCount = 0;
+        game.damage = 0;
+    } else if (d != hard) {
+        game.damage -= game.damage / 4;
+    }
+}
+
+// The next city, a little taller, with its own enemies.
+static bool nextCity()
+{
+    game.citiesCleared++;
+    game.ratingSum += cityRatingIndex();
+    exitCity();
+    freeCity();
+    freeEnemies();
+    buildCity();
+    bool made = setupEnemies();
+    repairAfterCity();
+    return made;
+}
+
+bool beginGame()
+{
+    game.lives = game.settings.numLives;
+    game.score = game.ratingSum = game.citiesCleared = 0;
+    game.firstApproach = true;
+    game.craftState = Flying;
+    game.crackCount = game.damage = 0;
+    setDifficulty();
+    return setupEnemies();
+}
+
+// A crash replays the same city, with its ruins and its surviving enemies;
+// Escape ends the game whatever lives are left. The lives are counted only
+// at the end of a life, so a game always plays at least one.
+bool endLife(int cityResult)
+{
+    game.firstApproach = false;
+    stopLifeSounds();
+    if (cityResult == EscapePressed)
+        return false;
+    if (cityResult == CraftCrashed) {
+        game.craftState = Flying;
+        game.crackCount = game.damage = 0;
+    }
+    return game.lives > 0;
+}
+
+bool runGame()
+{
+    bool made = beginGame();
+    bool going = made;
+    while (going) {
+        startLife();
+        approachCity();
+        if (game.settings.useMouse) {
+            int mx, my;
+            get_mouse_mickeys(&mx, &my);
+        }
+        int result = runCityFrames();
+        going = endLife(result);
+        if (result == CityCleared) {
+            made = nextCity();
+            going = going && made;
+        }
+    }
+    // Nothing burns fuel behind the title screen, and no crash starts there.
+    stopFuelTimer();
+    game.craftState = Flying;
+    freeEnemies();
+    if (!made)
+        return false;
+    gameOver();
+    return true;
+}

@@ -1,0 +1,161 @@
+// Ratings, game over and high scores. See HighScores.h.
+#include "Zephyrion/HighScores.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "Zephyrion/GameState.h"
+#include "text/Ttf.h"
+
+const RatingLevel ratingLevels[ratingCount] = {
+    {"Hero", 5},       {"Sharp Shooter", 10}, {"Gung Ho", 20},
+    {"Dangerous", 40}, {"Catastrophic", 9999}, {"None", -1},
+};
+
+static const int gameOverPauseMs = 2000;
+static const int recordedPauseMs = 2000;
+static const int initialsHeight = 96;
+static const int initialsY = 370;
+static const int firstAccepted = ' ', lastAccepted = 'z';
+
+int cityRatingIndex()
+{
+    int destroyed = 0;
+    for (int j = 0; j < cityStrips; j++)
+        for (int i = 0; i < citySlots; i++)
+            destroyed += game.city[i][j].state == BuildingDestroyed;
+    for (int r = 0; r < ratingCount; r++)
+        if (destroyed < ratingLevels[r].threshold)
+            return r;
+    return -1;
+}
+
+const char *ratingNameOf(int index)
+{
+    return index >= 0 && index < ratingCount ? ratingLevels[index].name : "None";
+}
+
+static int overallRating()
+{
+    return game.citiesCleared > 0 ? game.ratingSum / game.citiesCleared : noRating;
+}
+
+const char *ratingName(bool wholeGame)
+{
+    return ratingNameOf(wholeGame ? overallRating() : cityRatingIndex());
+}
+
+static void centred(BITMAP *bmp, const char *s, int height, int y, int colour)
+{
+    ttf_set_height(game.gameFont, height);
+    ttf_draw_text(bmp, game.gameFont, s, (SCREEN_W - ttf_text_width(game.gameFont, s)) / 2, y,
+                  colour);
+}
+
+void showGameOverScreen()
+{
+    BITMAP *bmp = game.backBuffer;
+    clear_bitmap(bmp);
+    centred(bmp, "Game Over", 48, 60, makecol(220, 0, 0));
+    char line[64];
+    snprintf(line, sizeof line, "Score  %d", game.score);
+    centred(bmp, line, 32, 160, makecol(160, 160, 160));
+    snprintf(line, sizeof line, "Overall Rating  %s", ratingName(true));
+    centred(bmp, line, 32, 190, makecol(140, 140, 140));
+    blit(bmp, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+}
+
+void showCongratulations()
+{
+    BITMAP *bmp = game.backBuffer;
+    centred(bmp, "Congratulations!", 48, 270, makecol(0, 0, 255));
+    centred(bmp, "You have made it onto the High Score table", 16, 330, makecol(140, 140, 140));
+    centred(bmp, "Please enter your initials", 16, 345, makecol(140, 140, 140));
+    blit(bmp, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+}
+
+int findHighScoreSlot()
+{
+    for (int row = 0; row < highScoreRows; row++)
+        if (game.highScores[row].score < game.score)
+            return row;
+    return -1;
+}
+
+void insertHighScoreSlot(int row)
+{
+    for (int j = highScoreRows - 1; j > row; j--)
+        game.highScores[j] = game.highScores[j - 1];
+}
+
+void enterInitials(int row)
+{
+    HighScoreEntry &entry = game.highScores[row];
+    entry.score = game.score;
+    entry.cities = game.citiesCleared;
+    entry.rating = overallRating();
+    memset(entry.name, 0, sizeof entry.name);
+    showCongratulations();
+    ttf_set_height(game.gameFont, initialsHeight);
+    int x = (SCREEN_W - 3 * ttf_text_width(game.gameFont, "W")) / 2;
+    int i = 0;
+    while (i < 3) {
+        clear_keybuf();
+        int k = readkey();
+        int scancode = k >> 8;
+        if (scancode == KEY_ESC)
+            return;
+        if (scancode == KEY_BACKSPACE) {
+            if (i > 0) {
+                showGameOverScreen();
+                showCongratulations();
+                ttf_set_height(game.gameFont, initialsHeight);
+                entry.name[--i] = ' ';
+            }
+        } else {
+            int c = (signed char)(k & 0xFF);
+            if (c < firstAccepted || c > lastAccepted) {
+                if (game.samples.refusal)
+                    play_sample(game.samples.refusal, 255, 128, 1000, 0);
+                continue;
+            }
+            entry.name[i++] = (char)c;
+        }
+        ttf_draw_text(screen, game.gameFont, entry.name, x, initialsY, makecol(160, 160, 160));
+    }
+    centred(screen, "High Score recorded", 16, SCREEN_H - 30, makecol(140, 140, 140));
+    rest(recordedPauseMs);
+}
+
+void gameOver()
+{
+    showGameOverScreen();
+    rest(gameOverPauseMs);
+    int row = findHighScoreSlot();
+    if (row == -1)
+        return;
+    insertHighScoreSlot(row);
+    enterInitials(row);
+}
+
+void showHighScores()
+{
+    BITMAP *bmp = game.backBuffer;
+    centred(bmp, "High Scores", 36, 140, makecol(160, 160, 160));
+    ttf_set_height(game.gameFont, 18);
+    int blue = makecol(0, 0, 255);
+    for (int i = 0; i < highScoreRows; i++) {
+        const HighScoreEntry &row = game.highScores[i];
+        int y = 210 + 24 * i;
+        char text[32];
+        snprintf(text, sizeof text, "%d", row.score);
+        ttf_draw_text(bmp, game.gameFont, text, 140 - ttf_text_width(game.gameFont, text), y, blue);
+        ttf_draw_text(bmp, game.gameFont, row.name, 160, y, blue);
+        snprintf(text, sizeof text, "%d", row.cities);
+        ttf_draw_text(bmp, game.gameFont, text, 280 - ttf_text_width(game.gameFont, text), y, blue);
+        ttf_draw_text(bmp, game.gameFont, ratingNameOf(row.rating), 300, y, blue);
+    }
+    blit(bmp, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+}

@@ -1,0 +1,25 @@
+// Ratings, game over and the high-score table: each cleared city's rating, the
+// game's overall rating, the game-over screen, the initials of a top-ten score
+// and the High Scores screen the title loop shows.
+#pragma once
+
+const int ratingCount = 6;
+const int noRating = 5;  // "None": a game without a cleared city
+
+struct RatingLevel {
+    const char *name;
+    int threshold;  // applies while fewer buildings than this were destroyed
+};
+
+extern const RatingLevel ratingLevels[ratingCount];
+
+int cityRatingIndex();           // the current city's rating, or -1
+const char *ratingName(bool wholeGame);
+const char *ratingNameOf(int index);  // "None" for an index outside the table
+void gameOver();
+int findHighScoreSlot();         // the row the score takes, or -1
+void insertHighScoreSlot(int row);
+void enterInitials(int row);
+void showGameOverScreen();
+void showCongratulations();
+void showHighScores();

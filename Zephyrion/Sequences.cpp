@@ -1,0 +1,157 @@
+// The approach and exit sequences. See Sequences.h.
+#include "Zephyrion/Sequences.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+
+#include "Std/3D.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/Enemies.h"
+#include "Zephyrion/Frame.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/HighScores.h"
+#include "Zephyrion/Hud.h"
+#include "text/Ttf.h"
+
+static const float sequenceViewDistance = 10000.0f;  // the whole city in view
+static const uint32_t blinkMs = 600;
+static const uint32_t briefingStepMs = 1600;
+static const int briefingLines = 3;
+static const int restEveryFrameMs = 10;
+static const float approachStartZ = -800, approachStartY = -500;
+static const float flyingHeight = -20;
+static const float glideStep = 5, descentStep = 3;
+static const float exitTopY = -2000, climbStep = 9, exitBackZ = -800, exitBackStep = 9;
+static const float restingPitch = 30, steepestUp = 280;
+static const int cityClearedPoints = 500;
+
+struct Blink {
+    bool on = false;
+    uint32_t toggled = 0;
+    void step()
+    {
+        if (game.msTicks - toggled > blinkMs) {
+            on = !on;
+            toggled = game.msTicks;
+        }
+    }
+};
+
+static void text(const char *s, int height, int x, int y, int r, int g, int b)
+{
+    ttf_set_height(game.gameFont, height);
+    ttf_draw_text(game.backBuffer, game.gameFont, s, x, y, makecol(r, g, b));
+}
+
+static void centred(const char *s, int height, int y, int r, int g, int b)
+{
+    ttf_set_height(game.gameFont, height);
+    int x = (SCREEN_W - ttf_text_width(game.gameFont, s)) / 2;
+    ttf_draw_text(game.backBuffer, game.gameFont, s, x, y, makecol(r, g, b));
+}
+
+static void finishFrame()
+{
+    rest(restEveryFrameMs);
+    presentFrame();
+    game.frameCount++;
+}
+
+static void drawBriefing(int reached)
+{
+    static const struct {
+        const char *line;
+        int x, y;
+    } lines[briefingLines] = {
+        {"The buildings have been emptied...", 10, 240},
+        {"The streets have been cleared...", 40, 275},
+        {"Now its up to you.", 100, 330},
+    };
+    for (int n = 0; n < briefingLines && n < reached; n++)
+        text(lines[n].line, 32, lines[n].x, lines[n].y, 140, 140, 140);
+}
+
+void approachCity()
+{
+    Blink blink;
+    blink.toggled = game.msTicks;
+    uint32_t briefingStep = game.msTicks;
+    int briefing = 0;
+    camera->z = approachStartZ;
+    float viewDistance = getViewDistance();
+    setViewDistance(sequenceViewDistance);
+    game.craftState = Autopilot;
+    camera->y = approachStartY;
+    while (camera->y < flyingHeight) {
+        if (camera->z < flyingHeight)
+            camera->z += glideStep;
+        if (camera->pitch > 0)
+            camera->pitch = subAngle360(camera->pitch, 1);
+        clear_bitmap(game.backBuffer);
+        clearZBuffer();
+        drawCity();
+        moveEnemies();
+        drawEnemies();
+        countFrame();
+        drawHud(1);
+        blink.step();
+        if (blink.on)
+            centred("Autopilot Engaged", 24, 30, 255, 0, 0);
+        char line[64];
+        snprintf(line, sizeof line, "Approaching City - %d -", game.citiesCleared + 1);
+        centred(line, 24, 50, 255, 255, 255);
+        centred("Image Enhancer Enabled - Enemies Now Visible", 16, 100, 230, 230, 230);
+        if (game.firstApproach) {
+            if (game.msTicks - briefingStep > briefingStepMs) {
+                briefingStep = game.msTicks;
+                if (++briefing <= briefingLines && game.samples.briefing)
+                    play_sample(game.samples.briefing, 255, 128, 1000, 0);
+            }
+            drawBriefing(briefing);
+        }
+        finishFrame();
+        camera->y = camera->y + descentStep;
+    }
+    setViewDistance(viewDistance);
+    game.craftState = Flying;
+}
+
+void exitCity()
+{
+    Blink blink;
+    blink.toggled = game.msTicks;
+    float viewDistance = getViewDistance();
+    setViewDistance(sequenceViewDistance);
+    game.score += cityClearedPoints;
+    game.craftState = Autopilot;
+    while (camera->y > exitTopY) {
+        if (camera->pitch < restingPitch || camera->pitch >= steepestUp)
+            camera->pitch = addAngle360(camera->pitch, 1);
+        if (camera->yaw > 0 && camera->yaw <= 180)
+            camera->yaw = camera->yaw - 1;
+        else if (camera->yaw != 0)
+            camera->yaw = addAngle360(camera->yaw, 1);
+        if (camera->z > exitBackZ)
+            camera->z -= exitBackStep;
+        clear_bitmap(game.backBuffer);
+        clearZBuffer();
+        drawCity();
+        drawEnemies();
+        countFrame();
+        drawHud(1);
+        blink.step();
+        if (blink.on)
+            centred("Autopilot Engaged", 24, 30, 255, 0, 0);
+        centred("Exiting City", 24, 50, 255, 255, 255);
+        centred("City Cleared", 48, 150, 140, 140, 140);
+        char line[64];
+        snprintf(line, sizeof line, "%d Points Awarded", cityClearedPoints);
+        centred(line, 18, 200, 160, 160, 160);
+        snprintf(line, sizeof line, "Rating - %s", ratingName(false));
+        centred(line, 18, 230, 160, 160, 160);
+        finishFrame();
+        camera->y = camera->y - climbStep;
+    }
+    setViewDistance(viewDistance);
+}

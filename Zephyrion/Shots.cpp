@@ -1,0 +1,188 @@
+// Shots, hits and damage. See Shots.h.
+#include "Zephyrion/Shots.h"
+
+#include <allegro.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "Std/3D.h"
+#include "Zephyrion/Flight.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Timers.h"
+
+static const int beamReach = 750;        // unit steps of the ray
+static const float hitBoxPerScale = 6;   // an enemy is hit within 6 x scale on each axis
+static const int pointsPerEnemySpeed = 100;
+static const int beamCostDivisor = 25;   // points lost a frame: height / 25
+static const int collapseCostDivisor = 10;  // points lost when it gives way: height / 10
+static const int maxDamage = 50;
+static const int beamStartRise = 50;     // the beams start this far above the bottom corners
+static const int flickerOdds = 10;       // one pixel in ten toggles a dash
+
+static bool beamPenDown = true;          // the dash state, carried from line to line
+
+static void playOnce(SAMPLE *sample)
+{
+    if (sample)
+        play_sample(sample, 255, 128, 1000, 0);
+}
+
+void startShot()
+{
+    startFireTimer();
+    if (game.samples.fireBeam)
+        play_sample(game.samples.fireBeam, 200, 128, 550, 1);
+    game.beamActive = true;
+}
+
+static void beamPixel(BITMAP *bmp, int x, int y, int colour)
+{
+    if (rand() % flickerOdds == 0)
+        beamPenDown = !beamPenDown;
+    if (beamPenDown)
+        putpixel(bmp, x, y, colour);
+}
+
+void drawBeams()
+{
+    struct BeamLine {
+        int offset;
+        int r, g, b;
+        bool solid;
+    };
+    static const BeamLine lines[] = {
+        {-6, 0, 0, 200, false}, {-5, 0, 0, 220, false}, {-3, 0, 0, 255, false},
+        {6, 0, 200, 0, false},  {5, 0, 220, 0, false},  {3, 0, 255, 0, false},
+        {0, 255, 0, 0, true},
+    };
+    int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
+    for (int side = 0; side < 2; side++) {
+        int x = side == 0 ? 0 : w;
+        for (const BeamLine &l : lines) {
+            int colour = makecol(l.r, l.g, l.b);
+            int y = h - beamStartRise + l.offset;
+            if (l.solid)
+                line(game.backBuffer, x, y, w / 2, h / 2, colour);
+            else
+                do_line(game.backBuffer, x, y, w / 2, h / 2, colour, beamPixel);
+        }
+    }
+}
+
+static bool enemyAt(float x, float y, float z, const Enemy &e)
+{
+    const Transform &t = e.cubes[0]->transform;
+    float reach = hitBoxPerScale * t.scale;
+    return fabsf(x - t.x) <= reach && fabsf(y - t.y) <= reach && fabsf(z - t.z) <= reach;
+}
+
+static void killEnemy(int index)
+{
+    Enemy &e = game.enemies[index];
+    e.state = EnemyExploding;
+    e.blastGrowing = 1;
+    playOnce(game.samples.enemyHit);
+    game.enemiesRemaining--;
+    game.score += pointsPerEnemySpeed * (int)e.speed;
+    // Classic: the enemies come one at a time, in the order they were made.
+    if (game.settings.classic && game.enemiesRemaining > 0 && index + 1 < game.enemyCount)
+        game.enemies[index + 1].state = EnemyActive;
+}
+
+bool fireBeam()
+{
+    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
+    float dx = (float)(sin(yaw) * cos(pitch)), dy = (float)sin(pitch),
+          dz = (float)(cos(yaw) * cos(pitch));
+    float x = camera->x, y = camera->y, z = camera->z;
+    for (int t = 0; t < beamReach; t++) {
+        x += dx, y += dy, z += dz;
+        for (int k = 0; k < game.enemyCount; k++)
+            if (game.enemies[k].state == EnemyActive && enemyAt(x, y, z, game.enemies[k])) {
+                killEnemy(k);
+                return false;
+            }
+        int b = buildingAtPoint(x, y, z);
+        if (b >= 0) {
+            int d = game.difficultyScale;
+            damageBuilding(b, (int)(d - ((float)t / beamReach) * d), false);
+            game.score -= (int)(game.city[b % citySlots][b / citySlots].height / beamCostDivisor);
+            return true;
+        }
+    }
+    return false;
+}
+
+int buildingAtPoint(float x, float y, float z)
+{
+    for (int j = 0; j < cityStrips; j++)
+        for (int i = 0; i < citySlots; i++) {
+            const CityCell &c = game.city[i][j];
+            if (c.state != BuildingStanding || !c.quad)
+                continue;
+            const Transform &t = c.quad->transform;
+            if (t.x - c.width / 2 <= x && x <= t.x + c.width / 2 && t.y <= -y &&
+                -y <= t.y + c.height && t.z <= z && z <= t.z + c.depth)
+                return j * citySlots + i;
+        }
+    return -1;
+}
+
+// The beam reddens a building, an enemy's bump lightens it; once red would
+// reach 255 it gives way.
+void damageBuilding(int index, int amount, bool whiten)
+{
+    CityCell &cell = game.city[index % citySlots][index / citySlots];
+    if (!cell.quad)
+        return;
+    int colour = cell.quad->transform.colour;
+    int r = getr(colour), g = getg(colour), b = getb(colour);
+    if (r + amount < 255) {
+        r += amount;
+        if (whiten)
+            g += amount, b += amount;
+        cell.quad->transform.colour = makecol(r, g, b);
+        return;
+    }
+    cell.state = BuildingExploding;
+    playOnce(game.samples.buildingDestroyed);
+    game.score -= (int)(cell.height / collapseCostDivisor);
+}
+
+void applyDamage(int amount)
+{
+    if (game.craftState == Flying) {
+        game.damage += amount;
+        if (game.damage > maxDamage) {
+            game.damage = maxDamage;
+            startCrashing();
+        }
+    }
+    if (game.crackCount < maxCracks) {
+        addCrack();
+        game.crackCount++;
+    }
+}
+
+// A crack runs down the screen from near the top in five leaning segments,
+// each as long as its start lies below the top edge.
+void addCrack()
+{
+    Crack &crack = game.cracks[game.crackCount];
+    int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
+    int x = rand() % w, y = rand() % (h / 5 - 50) + 50;
+    for (CrackSegment &s : crack.segments) {
+        float a = (float)(rand() % 50);
+        if (rand() % 2)
+            a = subAngle360(360, a);
+        double r = a * 3.14159 / 180;
+        s.x1 = x, s.y1 = y;
+        s.x2 = x - (int)(y * sin(r));
+        s.y2 = y + (int)(y * cos(r));
+        int shortBy = y / 5 > 0 ? rand() % (y / 5) : 0;
+        int length = y - shortBy;
+        x = x - (int)(length * sin(r));
+        y = y + (int)(length * cos(r));
+    }
+}

@@ -1,0 +1,165 @@
+// The title screen. See Title.h.
+#include "Zephyrion/Title.h"
+
+#include <allegro.h>
+
+#include "Std/3D.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/Frame.h"
+#include "Zephyrion/Game.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/HighScores.h"
+#include "Zephyrion/Options.h"
+#include "text/Ttf.h"
+
+static const uint32_t idleMs = 10000;   // no key this long shows the High Scores
+static const int keyPollMs = 10;
+static const int entranceFrames = 15;
+static const int logoTop = 15;
+static const int menuHeight = 62;
+static const int menuY[] = {240, 300, 360};
+static const char *const menuItems[] = {"Start Game", "Game Options", "Exit Game"};
+static const int itemCount = 3;
+static const int creditHeight = 16;
+// Both lines start where the first must to end 20 pixels from the edge.
+static const char *const credits[] = {"Code, pictures and sounds by the Zephyrion crew",
+                                      "Zephyrion - a city defence flight"};
+
+void resetTitleCamera()
+{
+    camera->x = 0, camera->y = -500, camera->z = -800;
+    camera->pitch = 30, camera->yaw = 0, camera->roll = 0;
+}
+
+void drawTitleLogo()
+{
+    BITMAP *logo = game.bitmaps.logo;
+    if (logo)
+        draw_sprite(game.backBuffer, logo, (SCREEN_W - logo->w) / 2, logoTop);
+}
+
+void drawTitleMenu(int selected)
+{
+    ttf_set_height(game.gameFont, menuHeight);
+    for (int i = 0; i < itemCount; i++) {
+        int colour = i == selected ? makecol(255, 255, 255) : makecol(140, 140, 140);
+        int x = (SCREEN_W - ttf_text_width(game.gameFont, menuItems[i])) / 2;
+        ttf_draw_text(screen, game.gameFont, menuItems[i], x, menuY[i], colour);
+    }
+    ttf_set_height(game.gameFont, creditHeight);
+    int x = SCREEN_W - ttf_text_width(game.gameFont, credits[0]) - 20;
+    ttf_draw_text(screen, game.gameFont, credits[0], x, SCREEN_H - 40, makecol(255, 255, 255));
+    ttf_draw_text(screen, game.gameFont, credits[1], x, SCREEN_H - 20, makecol(255, 255, 255));
+}
+
+int titleMenuKey(int &selection)
+{
+    switch (readkey() >> 8) {
+    case KEY_UP:
+        selection = selection == 0 ? itemCount - 1 : selection - 1;
+        return -1;
+    case KEY_DOWN:
+        selection = selection == itemCount - 1 ? 0 : selection + 1;
+        return -1;
+    case KEY_ENTER:
+    case KEY_ENTER_PAD:
+    case KEY_SPACE:
+        return selection;
+    case KEY_ESC:
+        selection = ExitGame;
+        return ExitGame;
+    default:
+        return -1;
+    }
+}
+
+static void drawCityBackdrop()
+{
+    clear_bitmap(game.backBuffer);
+    clearZBuffer();
+    drawCity();
+}
+
+// The logo grows from nothing out of the top-left corner to its place.
+void logoEntrance()
+{
+    if (game.samples.logoEntrance)
+        play_sample(game.samples.logoEntrance, 255, 128, 1000, 0);
+    BITMAP *logo = game.bitmaps.logo;
+    int finalX = logo ? (SCREEN_W - logo->w) / 2 : 0;
+    for (int i = 0; i < entranceFrames; i++) {
+        drawCityBackdrop();
+        if (logo)
+            pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i), i, 0, 0, 0,
+                                ftofix(i / 15.0));
+        presentFrame();
+        rest(0);
+    }
+    drawCityBackdrop();
+    drawTitleLogo();
+    presentFrame();
+    rest(0);
+}
+
+static bool waitForKey(uint32_t ms)
+{
+    uint32_t start = game.msTicks;
+    while (!keypressed() && game.msTicks - start < ms)
+        rest(keyPollMs);
+    return keypressed();
+}
+
+static void highScoresInterlude()
+{
+    drawCityBackdrop();
+    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    drawTitleLogo();
+    showHighScores();
+    waitForKey(idleMs);
+    clear_keybuf();  // the key that ends the interlude does nothing else
+}
+
+void titleLoop()
+{
+    bool rebuild = true, redraw = true, logoPending = true, quit = false;
+    static int selection = StartGame;  // survives games and visits to the options
+    while (!quit) {
+        if (rebuild) {
+            game.citiesCleared = 0;
+            buildCity();
+            resetTitleCamera();
+            rebuild = false, redraw = true, logoPending = true;
+        }
+        if (redraw) {
+            clear_keybuf();
+            drawCityBackdrop();
+            if (!logoPending)
+                drawTitleLogo();
+            blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+            if (logoPending)
+                logoEntrance();
+            logoPending = false, redraw = false;
+        }
+        drawTitleMenu(selection);
+        if (!waitForKey(idleMs)) {
+            highScoresInterlude();
+            redraw = true;
+            continue;
+        }
+        switch (titleMenuKey(selection)) {
+        case StartGame:
+            quit = !runGame();
+            freeCity();
+            rebuild = true;
+            break;
+        case GameOptions:
+            quit = !gameOptionsScreen();
+            redraw = true;
+            break;
+        case ExitGame:
+            quit = true;
+            break;
+        }
+    }
+    freeCity();
+}

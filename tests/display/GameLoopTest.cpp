@@ -1,0 +1,133 @@
+// The title menu's keys, the frame loop's Escape and the timers, on a real
+// Allegro screen with its keyboard and timer thread under Xvfb.
+#include <allegro.h>
+#include <gtest/gtest.h>
+#include <loadpng.h>
+
+#include <unistd.h>
+
+#include "../e2e/Harness.h"
+#include "Std/Platform.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/Enemies.h"
+#include "Zephyrion/Frame.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Shots.h"
+#include "Zephyrion/Timers.h"
+#include "Zephyrion/Title.h"
+#include "Zephyrion/Zephyrion.h"
+
+namespace {
+
+class GameLoop : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(0, allegro_init());
+        install_keyboard();
+        install_timer();
+        ASSERT_EQ(0, install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr));
+        register_png_file_type();
+        set_color_depth(32);
+    }
+    static void TearDownTestSuite() { allegro_exit(); }
+    void SetUp() override
+    {
+        ASSERT_EQ(0, chdir(dir.path.c_str()));
+        ASSERT_TRUE(setScreenMode(800, 600));
+        ASSERT_TRUE(loadGraphics());
+        ASSERT_TRUE(loadSounds());
+        installStartupTimers();
+        game.citiesCleared = 0;
+        buildCity();
+        clear_keybuf();
+    }
+    void TearDown() override
+    {
+        key[KEY_ESC] = 0;
+        stopFuelTimer();
+        freeEnemies();
+        freeCity();
+        freeSounds();
+        freeGraphics();
+    }
+    static int press(int scancode, int &selection)
+    {
+        simulate_keypress(scancode << 8);
+        return titleMenuKey(selection);
+    }
+    Scratch dir;
+};
+
+TEST_F(GameLoop, TitleMenuKeysWrapChooseAndLeave)
+{
+    int selection = 0;
+    EXPECT_EQ(-1, press(KEY_UP, selection));
+    EXPECT_EQ(2, selection);
+    EXPECT_EQ(-1, press(KEY_DOWN, selection));
+    EXPECT_EQ(0, selection);
+    EXPECT_EQ(-1, press(KEY_DOWN, selection));
+    EXPECT_EQ(1, press(KEY_ENTER, selection));
+    EXPECT_EQ(1, press(KEY_ENTER_PAD, selection));
+    EXPECT_EQ(1, press(KEY_SPACE, selection));
+    EXPECT_EQ(-1, press(KEY_A, selection));
+    EXPECT_EQ(1, selection);
+    EXPECT_EQ(2, press(KEY_ESC, selection));
+    EXPECT_EQ(2, selection);
+}
+
+TEST_F(GameLoop, EscapeEndsTheFramesAfterThePassAlsoWhileFalling)
+{
+    ASSERT_TRUE(setupEnemies());
+    game.craftState = Flying;
+    camera->x = 0, camera->y = -250, camera->z = -20;
+    key[KEY_ESC] = -1;
+    uint32_t before = game.frameCount;
+    EXPECT_EQ(EscapePressed, runCityFrames());
+    EXPECT_EQ(before + 1, (uint32_t)game.frameCount);
+    game.craftState = Crashing;
+    EXPECT_EQ(EscapePressed, runCityFrames());
+    EXPECT_EQ(Crashing, game.craftState);
+}
+
+TEST_F(GameLoop, ACityWithoutEnemiesLeftIsCleared)
+{
+    ASSERT_TRUE(setupEnemies());
+    game.craftState = Flying;
+    game.enemiesRemaining = 0;
+    EXPECT_EQ(CityCleared, runCityFrames());
+}
+
+TEST_F(GameLoop, TheClockTicksEveryMillisecond)
+{
+    uint32_t start = game.msTicks;
+    usleep(200 * 1000);
+    uint32_t passed = game.msTicks - start;
+    EXPECT_GE(passed, 150u);
+    EXPECT_LE(passed, 260u);
+}
+
+TEST_F(GameLoop, AShotEndsAfterFourHundredMilliseconds)
+{
+    startShot();
+    EXPECT_TRUE(game.beamActive);
+    usleep(250 * 1000);
+    EXPECT_TRUE(game.beamActive);
+    usleep(300 * 1000);
+    EXPECT_FALSE(game.beamActive);
+}
+
+TEST_F(GameLoop, TheFuelTimerBurnsOnlyUntilItIsStopped)
+{
+    game.craftState = Flying;
+    camera->y = -100, camera->speed = 0;
+    game.fuel = 100;
+    startFuelTimer();
+    usleep(1150 * 1000);
+    EXPECT_FLOAT_EQ(99.5f, game.fuel);
+    stopFuelTimer();
+    usleep(1150 * 1000);
+    EXPECT_FLOAT_EQ(99.5f, game.fuel);
+}
+
+}  // namespace

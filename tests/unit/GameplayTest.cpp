@@ -1,0 +1,602 @@
+// Gameplay in memory: the timers' effects, frame pacing, the controls, the
+// craft against buildings, the enemies, the beam and the damage.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "ScratchDir.h"
+#include "Std/3D.h"
+#include "Std/Errors.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/Enemies.h"
+#include "Zephyrion/Flight.h"
+#include "Zephyrion/Frame.h"
+#include "Zephyrion/Game.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Shots.h"
+#include "Zephyrion/Timers.h"
+
+namespace {
+
+// A fresh game state over a fixed-seed city, the craft flying at its edge.
+class Gameplay : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        set_color_depth(32);
+        game = GameState();
+        game.backBuffer = create_bitmap(800, 600);
+        clear_bitmap(game.backBuffer);
+        setupProjection(0, 0, 800, 600);
+        createZBuffer(game.backBuffer);
+        setViewDistance(1500);
+        srand(7);
+        buildCity();
+        camera->x = 0, camera->y = -100, camera->z = -20;
+        game.craftState = Flying;
+        for (int k = 0; k < KEY_MAX; k++)
+            key[k] = 0;
+        key_shifts = 0;
+    }
+    void TearDown() override
+    {
+        for (int k = 0; k < KEY_MAX; k++)
+            key[k] = 0;
+        freeEnemies();
+        freeCity();
+        destroyZBuffer();
+        destroy_bitmap(game.backBuffer);
+        game.backBuffer = nullptr;
+    }
+    static CityCell &cell(int index) { return game.city[index % citySlots][index / citySlots]; }
+    static void hold(int binding) { key[game.keyBindings[binding]] = -1; }
+    // The craft hovering just above the middle of a building's roof.
+    static void overRoof(int index, float above)
+    {
+        const CityCell &c = cell(index);
+        camera->x = c.quad->transform.x;
+        camera->z = c.quad->transform.z + c.depth / 2;
+        camera->y = -c.height - above;
+    }
+};
+
+// ---- Timers ----
+
+TEST_F(Gameplay, RecoveryAtSpeedTenEndsOnTheEleventhTick)
+{
+    camera->speed = 10;
+    game.collisionFlag = true;
+    game.recoveryMode = 1;
+    for (int tick = 1; tick <= 10; tick++) {
+        recoveryTick();
+        ASSERT_TRUE(game.collisionFlag) << tick;
+    }
+    recoveryTick();
+    EXPECT_FALSE(game.collisionFlag);
+    EXPECT_EQ(0, camera->speed);
+}
+
+TEST_F(Gameplay, RecoveryWaitsForTheTurnToFinish)
+{
+    camera->speed = 10;
+    game.collisionFlag = true;
+    game.recoveryMode = 2;
+    recoveryTick();
+    EXPECT_EQ(10, camera->speed);
+    game.settings.oldSchool = true;
+    game.recoveryMode = 1;
+    camera->speed = 0.6f;
+    camera->torque = 4;
+    recoveryTick();
+    EXPECT_EQ(0, camera->torque);
+}
+
+TEST_F(Gameplay, FuelBurnsByDifficultyAndSpeed)
+{
+    const float factor[] = {1, 2, 3};
+    const float fullSpeedBurn[] = {0.75f, 1.0f, 1.25f};
+    for (int d = 0; d < 3; d++) {
+        game.difficultyFactor = factor[d];
+        game.fuel = 100;
+        camera->speed = 0;
+        fuelTick();
+        EXPECT_FLOAT_EQ(99.5f, game.fuel) << d;
+        camera->speed = -10;
+        fuelTick();
+        EXPECT_FLOAT_EQ(99.5f - fullSpeedBurn[d], game.fuel) << d;
+    }
+}
+
+TEST_F(Gameplay, FuelHoldsUnderAutopilotWhileCrashingAndOnTheGround)
+{
+    game.fuel = 50;
+    game.craftState = Autopilot;
+    fuelTick();
+    game.craftState = Crashing;
+    fuelTick();
+    game.craftState = Flying;
+    camera->y = 0;
+    fuelTick();
+    EXPECT_EQ(50, game.fuel);
+}
+
+TEST_F(Gameplay, AnEmptyTankStartsTheCrash)
+{
+    game.fuel = 0.2f;
+    fuelTick();
+    EXPECT_EQ(0, game.fuel);
+    EXPECT_EQ(Crashing, game.craftState);
+}
+
+TEST_F(Gameplay, ACollapsingBuildingIsGoneAfterThirtyEightTicks)
+{
+    CityCell &c = cell(12);
+    c.state = BuildingExploding;
+    for (int tick = 1; tick < 38; tick++) {
+        collapseTick();
+        ASSERT_EQ(BuildingExploding, c.state) << tick;
+    }
+    collapseTick();
+    EXPECT_EQ(BuildingDestroyed, c.state);
+    EXPECT_NEAR(38 * c.width * 0.05f, c.blastDistance, 0.01);
+    EXPECT_EQ(BuildingStanding, cell(13).state);
+}
+
+// ---- Frame pacing ----
+
+TEST(FramePacing, FrameTimeNeverDividesByZero)
+{
+    EXPECT_EQ(33u, frameTimeFor(30));
+    EXPECT_EQ(1u, frameTimeFor(1000));
+    EXPECT_EQ(0u, frameTimeFor(5000));
+    EXPECT_EQ(1000u, frameTimeFor(0));
+    EXPECT_EQ(1000u, frameTimeFor(-4));
+}
+
+TEST(FramePacing, WaitsAcrossAWrapOfTheClock)
+{
+    EXPECT_EQ(12u, pacingWait(5, 0xFFFFFFF0u, 33));  // 21 ms have passed
+    EXPECT_EQ(0u, pacingWait(40, 0xFFFFFFF0u, 33));
+    EXPECT_EQ(33u, pacingWait(100, 100, 33));
+}
+
+TEST(FramePacing, TheSecondWindowSpansAWrapOfTheClock)
+{
+    game = GameState();
+    game.msTicks = 0xFFFFFE00u;
+    countFrame();  // the first count of the run opens the window
+    game.frameCount = 25;
+    game.msTicks = 0x100u;  // 768 ms later
+    countFrame();
+    EXPECT_EQ(0, game.fpsValue);
+    game.msTicks = 0x200u;  // 1024 ms later
+    countFrame();
+    EXPECT_EQ(25, game.fpsValue);
+    EXPECT_EQ(0, game.frameCount);
+}
+
+// ---- Controls ----
+
+TEST_F(Gameplay, PitchStopsAtItsLimits)
+{
+    camera->pitch = 28;
+    hold(BindPitchForward);
+    readControls();
+    EXPECT_EQ(30, camera->pitch);
+    key[game.keyBindings[BindPitchForward]] = 0;
+    hold(BindPitchBack);
+    camera->pitch = 282;
+    readControls();
+    EXPECT_EQ(280, camera->pitch);
+    camera->pitch = 0;
+    readControls();
+    EXPECT_EQ(357, camera->pitch);
+}
+
+TEST_F(Gameplay, OfTwoOpposedKeysTheFirstActs)
+{
+    camera->speed = 4;
+    hold(BindLeft);
+    hold(BindRight);
+    hold(BindAccelerate);
+    hold(BindDeccelerate);
+    readControls();
+    EXPECT_FLOAT_EQ(357, camera->yaw);
+    EXPECT_FLOAT_EQ(4.5f, camera->speed);
+    EXPECT_FLOAT_EQ(4, camera->roll);  // the roll is the speed, taken before the throttle
+}
+
+TEST_F(Gameplay, StopAndTheSpeedLimit)
+{
+    camera->speed = 9.8f;
+    hold(BindAccelerate);
+    readControls();
+    EXPECT_EQ(10, camera->speed);
+    game.settings.oldSchool = true;
+    camera->torque = 6;
+    hold(BindStop);
+    readControls();
+    EXPECT_EQ(0, camera->speed);
+    EXPECT_EQ(0, camera->torque);
+}
+
+TEST_F(Gameplay, OldSchoolTorqueClimbsDecaysAndPitchFollowsSpeed)
+{
+    game.settings.oldSchool = true;
+    camera->speed = 4;
+    hold(BindTorqueIncrease);  // Down by default: climb harder
+    for (int frame = 0; frame < 8; frame++)
+        readControls();
+    EXPECT_EQ(-10, camera->torque);
+    EXPECT_EQ(4, camera->pitch);
+    key[game.keyBindings[BindTorqueIncrease]] = 0;
+    readControls();
+    EXPECT_EQ(-9, camera->torque);
+}
+
+TEST_F(Gameplay, ShiftedF1ClearsTheCityAndF2TogglesTheCounter)
+{
+    game.enemiesRemaining = 5;
+    key[KEY_F1] = -1;
+    readControls();
+    EXPECT_EQ(5, game.enemiesRemaining);  // no shift flag
+    key_shifts = KB_SHIFT_FLAG;
+    readControls();
+    EXPECT_EQ(0, game.enemiesRemaining);
+    key[KEY_F2] = -1;
+    readControls();
+    EXPECT_TRUE(game.settings.showFPS);
+}
+
+TEST_F(Gameplay, MouseDivisorFollowsSensitivityAndNeverReachesZero)
+{
+    game.settings.mouseRatio = 24;
+    game.settings.sensitivity = 1;
+    EXPECT_EQ(72, mouseDivisor());
+    game.settings.sensitivity = 3;
+    EXPECT_EQ(48, mouseDivisor());
+    game.settings.sensitivity = 6;
+    EXPECT_EQ(24, mouseDivisor());
+    game.settings.mouseRatio = 0;
+    EXPECT_EQ(1, mouseDivisor());
+}
+
+// ---- The craft against buildings ----
+
+TEST_F(Gameplay, AGentleTouchLandsAndTheDepotRefuels)
+{
+    int depot = game.fuelDepotIndex;
+    overRoof(depot, 0.3f);
+    game.fuel = 12;
+    camera->pitch = 20;
+    camera->speed = 2;
+    moveCraft();
+    EXPECT_EQ(0, camera->speed);
+    EXPECT_EQ(0, camera->pitch);
+    EXPECT_EQ(100.0f, game.fuel);
+    EXPECT_FALSE(game.collisionFlag);
+    EXPECT_EQ(0, game.damage);
+}
+
+TEST_F(Gameplay, ATouchTooFastBouncesAndHurts)
+{
+    overRoof(game.fuelDepotIndex == 0 ? 1 : 0, 0.3f);
+    camera->pitch = 20;
+    camera->speed = 2.5f;
+    moveCraft();
+    EXPECT_TRUE(game.collisionFlag);
+    EXPECT_EQ(3, game.recoveryMode);
+    EXPECT_FLOAT_EQ(340, game.recoveryTarget);
+    EXPECT_GT(game.damage, 0);
+    EXPECT_EQ(1, game.crackCount);
+}
+
+TEST_F(Gameplay, StraightIntoAWallReversesAndDoublesTheDamage)
+{
+    const CityCell &c = cell(5);
+    camera->x = c.quad->transform.x - c.width / 2 - 3;  // just west of its west wall
+    camera->z = c.quad->transform.z + c.depth / 2;
+    camera->y = -c.height / 2;
+    camera->yaw = 90, camera->pitch = 0, camera->speed = 5;
+    moveCraft();
+    EXPECT_EQ(-5, camera->speed);
+    EXPECT_EQ(1, game.recoveryMode);
+    EXPECT_EQ(10, game.damage);
+    game.damage = 0;
+    game.settings.difficulty = 3;
+    camera->speed = 5;
+    moveCraft();
+    EXPECT_EQ(50, game.damage);
+}
+
+TEST_F(Gameplay, ARoofWhileFallingDestroysTheCraft)
+{
+    overRoof(0, 1);
+    game.lives = 2;
+    game.craftState = Crashing;
+    camera->speed = 3, camera->pitch = 30;
+    moveCraft();
+    EXPECT_EQ(Destroyed, game.craftState);
+    EXPECT_EQ(1, game.lives);
+}
+
+TEST_F(Gameplay, TheCraftIsHeldInsideTheCity)
+{
+    camera->x = 1e6, camera->y = -1000, camera->z = -1e6;
+    clampCraft();
+    EXPECT_EQ(game.cityBounds.maxX, camera->x);
+    EXPECT_EQ(-300, camera->y);
+    EXPECT_EQ(game.cityBounds.minZ, camera->z);
+    camera->y = 5;
+    clampCraft();
+    EXPECT_EQ(-20, camera->y);
+}
+
+TEST_F(Gameplay, AFallingCraftSpinsAndIsLostAtTheLowestHeight)
+{
+    game.lives = 3;
+    game.craftState = Crashing;
+    camera->y = -25, camera->yaw = 359, camera->pitch = 29, camera->speed = 9.8f;
+    crashStep();
+    EXPECT_FLOAT_EQ(2, camera->yaw);  // Sensitivity 3 degrees a frame
+    EXPECT_EQ(30, camera->pitch);
+    EXPECT_FLOAT_EQ(10.3f, camera->speed);
+    EXPECT_EQ(3, game.lives);
+    camera->y = -20;
+    crashStep();
+    EXPECT_EQ(Destroyed, game.craftState);
+    EXPECT_EQ(2, game.lives);
+}
+
+// ---- Game loop steps ----
+
+TEST_F(Gameplay, RepairsByDifficultyAfterACity)
+{
+    const int damageAfter[] = {0, 6, 7};
+    const int cracksAfter[] = {0, 4, 4};
+    for (int d = 1; d <= 3; d++) {
+        game.settings.difficulty = d;
+        game.damage = 7;
+        game.crackCount = 4;
+        repairAfterCity();
+        EXPECT_EQ(damageAfter[d - 1], game.damage) << d;
+        EXPECT_EQ(cracksAfter[d - 1], game.crackCount) << d;
+    }
+}
+
+TEST_F(Gameplay, LivesAreCountedAtTheEndOfALifeOnly)
+{
+    game.settings.numLives = 0;
+    ASSERT_TRUE(beginGame());
+    EXPECT_FALSE(endLife(CraftCrashed));  // the one life played is the last
+    game.lives = 3;
+    EXPECT_FALSE(endLife(EscapePressed));  // Escape forfeits the rest
+    cell(4).state = BuildingDestroyed;
+    game.damage = 9, game.crackCount = 2, game.craftState = Destroyed;
+    EXPECT_TRUE(endLife(CraftCrashed));
+    EXPECT_EQ(BuildingDestroyed, cell(4).state);  // the same city goes on
+    EXPECT_EQ(0, game.damage);
+    EXPECT_EQ(0, game.crackCount);
+    EXPECT_EQ(Flying, game.craftState);
+    EXPECT_FALSE(game.firstApproach);
+}
+
+TEST_F(Gameplay, DifficultySetsTheBeamAndTheFuelBurn)
+{
+    const int scale[] = {20, 10, 20, 30, 20};
+    for (int d = 0; d <= 4; d++) {
+        game.settings.difficulty = d;
+        beginGame();
+        EXPECT_EQ(scale[d], game.difficultyScale) << d;
+        EXPECT_EQ(scale[d] / 10.0f, game.difficultyFactor) << d;
+        freeEnemies();
+    }
+}
+
+// ---- Enemies ----
+
+TEST_F(Gameplay, EnemiesByDifficultyAndLevel)
+{
+    game.settings.difficulty = 1;
+    std::set<int> hundredths;
+    for (int round = 0; round < 40; round++) {
+        ASSERT_TRUE(createEnemies());
+        EXPECT_EQ(4, game.enemyCount);
+        for (int n = 0; n < game.enemyCount; n++) {
+            const Enemy &e = game.enemies[n];
+            EXPECT_GE(e.speed, 2.5f);
+            EXPECT_LT(e.speed, 5.0f);
+            hundredths.insert((int)lroundf(e.speed * 100));
+            // fRand truncates its float minimum: 1.9 can draw 1.8, so the
+            // swing is at least 0.4 rather than 0.5.
+            EXPECT_GE(e.pulseMax, e.pulseMin + 0.4f - 1e-5f);
+            for (int k = 0; k < enemyCubes; k++) {
+                EXPECT_EQ(e.pulseMin, e.cubes[k]->transform.scale);
+                EXPECT_EQ(makecol(0, 100 + 20 * k, 0), e.cubes[k]->transform.colour);
+            }
+        }
+        freeEnemies();
+    }
+    EXPECT_GT(hundredths.size(), 100u);
+    game.citiesCleared = 9;
+    for (int round = 0; round < 20; round++) {
+        createEnemies();
+        for (int n = 0; n < game.enemyCount; n++) {
+            EXPECT_GE(game.enemies[n].pulseMin, 0.9f - 1e-5f);
+            EXPECT_LT(game.enemies[n].pulseMin, 2.0f);
+        }
+        freeEnemies();
+    }
+    game.citiesCleared = 10;
+    game.settings.difficulty = 3;
+    createEnemies();
+    EXPECT_EQ(8, game.enemyCount);
+    for (int n = 0; n < game.enemyCount; n++)
+        EXPECT_EQ(0.1f, game.enemies[n].pulseMin);
+}
+
+TEST_F(Gameplay, EnemiesStartAboveTheCityAndStayInside)
+{
+    ASSERT_TRUE(setupEnemies());
+    EXPECT_EQ(6, game.enemiesRemaining);
+    const CityBounds &b = game.cityBounds;
+    for (int n = 0; n < game.enemyCount; n++) {
+        const Transform &t = game.enemies[n].cubes[0]->transform;
+        EXPECT_LT(t.y, b.minY);
+        EXPECT_GE(t.x, b.minX);
+        EXPECT_LE(t.x, b.maxX);
+    }
+    camera->x = 1e5;  // out of their way
+    for (int frame = 0; frame < 600; frame++)
+        moveEnemies();
+    for (int n = 0; n < game.enemyCount; n++) {
+        const Transform &t = game.enemies[n].cubes[0]->transform;
+        EXPECT_GE(t.x, b.minX);
+        EXPECT_LE(t.x, b.maxX);
+        EXPECT_GE(t.y, b.minY);
+        EXPECT_LE(t.y, b.maxY);
+        EXPECT_GE(t.z, b.minZ);
+        EXPECT_LE(t.z, b.maxZ);
+        for (int k = 1; k < enemyCubes; k++)  // the cubes pulse in step
+            EXPECT_EQ(t.scale, game.enemies[n].cubes[k]->transform.scale);
+    }
+}
+
+TEST_F(Gameplay, AnEnemyTwentyUnitsAwayOnEveryAxisStillRams)
+{
+    ASSERT_TRUE(setupEnemies());
+    Enemy &e = game.enemies[0];
+    for (int n = 1; n < game.enemyCount; n++)
+        game.enemies[n].state = EnemyGone;
+    e.speed = 0;  // it stays where it is put
+    for (Quad *cube : e.cubes)
+        cube->transform.x = 100, cube->transform.y = -300, cube->transform.z = -10;
+    camera->x = 80, camera->y = -280, camera->z = 10;
+    camera->speed = 4;
+    float yaw = e.yaw;
+    moveEnemies();
+    EXPECT_EQ(7, game.damage);  // trunc(|4 / 2| + 5)
+    EXPECT_EQ(1, game.crackCount);
+    EXPECT_TRUE(e.yaw == addAngle360(yaw, 100) || e.yaw == addAngle360(addAngle360(yaw, 15), 100));
+    EXPECT_EQ(100, e.cubes[0]->transform.x);
+}
+
+TEST_F(Gameplay, ClassicEnemiesComeOneAtATime)
+{
+    game.settings.classic = true;
+    ASSERT_TRUE(setupEnemies());
+    EXPECT_EQ(EnemyActive, game.enemies[0].state);
+    for (int n = 1; n < game.enemyCount; n++)
+        EXPECT_EQ(EnemyWaiting, game.enemies[n].state);
+    for (int n = 0; n < game.enemyCount; n++) {
+        const Transform &t = game.enemies[n].cubes[0]->transform;
+        camera->x = t.x, camera->y = t.y, camera->z = t.z - 3;  // right behind it
+        camera->yaw = 0, camera->pitch = 0;
+        game.beamActive = true;
+        fireBeam();
+        EXPECT_EQ(EnemyExploding, game.enemies[n].state) << n;
+        if (n + 1 < game.enemyCount) {
+            EXPECT_EQ(EnemyActive, game.enemies[n + 1].state) << n;
+        }
+    }
+    EXPECT_EQ(0, game.enemiesRemaining);
+}
+
+TEST_F(Gameplay, AnExplosionFliesOutFallsBackAndEnds)
+{
+    ASSERT_TRUE(setupEnemies());
+    Enemy &e = game.enemies[0];
+    e.state = EnemyExploding;
+    e.blastGrowing = 1;
+    int frame = 0;
+    while (e.blastGrowing && frame < 200) {
+        drawEnemies();
+        frame++;
+    }
+    EXPECT_EQ(76, frame);  // 75 frames out at 4 a frame, the sound on the 76th
+    while (e.state == EnemyExploding && frame < 400) {
+        drawEnemies();
+        frame++;
+    }
+    EXPECT_EQ(91, frame);
+    EXPECT_EQ(EnemyGone, e.state);
+}
+
+// ---- The beam and the damage ----
+
+TEST_F(Gameplay, AHitKillsAndScoresByTheEnemysSpeed)
+{
+    ASSERT_TRUE(setupEnemies());
+    Enemy &e = game.enemies[2];
+    const Transform &t = e.cubes[0]->transform;
+    camera->x = t.x, camera->y = t.y, camera->z = t.z - 50;
+    camera->yaw = 0, camera->pitch = 0;
+    for (int n = 0; n < game.enemyCount; n++)
+        if (n != 2)
+            game.enemies[n].state = EnemyGone;
+    EXPECT_FALSE(fireBeam());
+    EXPECT_EQ(EnemyExploding, e.state);
+    EXPECT_EQ(1, e.blastGrowing);
+    EXPECT_EQ(100 * (int)e.speed, game.score);
+    EXPECT_EQ(5, game.enemiesRemaining);
+}
+
+TEST_F(Gameplay, TheBeamHurtsNearBuildingsMore)
+{
+    game.difficultyScale = 30;
+    const CityCell &c = cell(3);
+    int red = getr(c.quad->transform.colour);
+    camera->x = c.quad->transform.x;
+    camera->z = c.quad->transform.z - 0.5f;  // the wall at the first step
+    camera->y = -c.height / 2;
+    camera->yaw = 0, camera->pitch = 0;
+    EXPECT_TRUE(fireBeam());
+    EXPECT_EQ(red + 30, getr(c.quad->transform.colour));
+    EXPECT_EQ(-(int)(c.height / 25), game.score);
+    camera->z = c.quad->transform.z - 375.5f;  // met at step 375
+    fireBeam();
+    EXPECT_EQ(red + 45, getr(c.quad->transform.colour));
+}
+
+TEST_F(Gameplay, ABuildingGivesWayWhenItsRedWouldReachTheTop)
+{
+    CityCell &c = cell(8);
+    c.quad->transform.colour = makecol(250, 10, 10);
+    damageBuilding(8, 4, false);
+    EXPECT_EQ(BuildingStanding, c.state);
+    EXPECT_EQ(254, getr(c.quad->transform.colour));
+    damageBuilding(8, 5, true);
+    EXPECT_EQ(BuildingExploding, c.state);
+    EXPECT_EQ(-(int)(c.height / 10), game.score);
+    CityCell &d = cell(9);
+    d.quad->transform.colour = makecol(20, 30, 40);
+    damageBuilding(9, 5, true);
+    EXPECT_EQ(makecol(25, 35, 45), d.quad->transform.colour);
+    EXPECT_EQ(-1, buildingAtPoint(c.quad->transform.x, -1, c.quad->transform.z + 1));
+}
+
+TEST_F(Gameplay, DamageCapsAtFiftyAndCracksAtThirty)
+{
+    applyDamage(50);
+    EXPECT_EQ(50, game.damage);
+    EXPECT_EQ(Flying, game.craftState);  // exactly 50 does not bring it down
+    applyDamage(1);
+    EXPECT_EQ(50, game.damage);
+    EXPECT_EQ(Crashing, game.craftState);
+    applyDamage(5);  // not flying: a crack, no damage
+    EXPECT_EQ(50, game.damage);
+    EXPECT_EQ(3, game.crackCount);
+    for (int hit = 0; hit < 40; hit++)
+        applyDamage(1);
+    EXPECT_EQ(30, game.crackCount);
+    for (int n = 0; n < game.crackCount; n++) {
+        const CrackSegment &first = game.cracks[n].segments[0];
+        EXPECT_GE(first.y1, 50);
+        EXPECT_LT(first.y1, 120);
+        for (const CrackSegment &s : game.cracks[n].segments)
+            EXPECT_GT(s.y2, s.y1);  // cracks run down the screen
+    }
+}
+
+}  // namespace
