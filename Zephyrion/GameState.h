@@ -74,22 +74,23 @@ struct Bitmaps {
     BITMAP *logo;       // the title logo
 };
 
-// The samples, in loading order.
+// The samples, in loading order. The timers play some of them, so every
+// handle is shared.
 struct Samples {
-    SAMPLE *engine;             // looped while flying
-    SAMPLE *crashDive;          // looped while going down
-    SAMPLE *crashExplosion;     // the crash; the game waits for its end
-    SAMPLE *fireBeam;           // a shot
-    SAMPLE *logoEntrance;       // the title logo flying in
-    SAMPLE *beamOnBuilding;     // looped while the beam hits a building
-    SAMPLE *buildingDestroyed;  // a building blown up
-    SAMPLE *enemyHit;           // an enemy hit
-    SAMPLE *explosionEnd;       // an enemy's explosion over
-    SAMPLE *refusal;            // a key that cannot be taken
-    SAMPLE *ram;                // an enemy rams the craft
-    SAMPLE *lowFuel;            // low-fuel beep
-    SAMPLE *briefing;           // a line of the first briefing
-    SAMPLE *refuel;             // refuelling at the depot
+    Shared<SAMPLE *> engine;             // looped while flying
+    Shared<SAMPLE *> crashDive;          // looped while going down
+    Shared<SAMPLE *> crashExplosion;     // the crash; the game waits for its end
+    Shared<SAMPLE *> fireBeam;           // a shot
+    Shared<SAMPLE *> logoEntrance;       // the title logo flying in
+    Shared<SAMPLE *> beamOnBuilding;     // looped while the beam hits a building
+    Shared<SAMPLE *> buildingDestroyed;  // a building blown up
+    Shared<SAMPLE *> enemyHit;           // an enemy hit
+    Shared<SAMPLE *> explosionEnd;       // an enemy's explosion over
+    Shared<SAMPLE *> refusal;            // a key that cannot be taken
+    Shared<SAMPLE *> ram;                // an enemy rams the craft
+    Shared<SAMPLE *> lowFuel;            // low-fuel beep
+    Shared<SAMPLE *> briefing;           // a line of the first briefing
+    Shared<SAMPLE *> refuel;             // refuelling at the depot
 };
 
 // ---- The city ----

@@ -101,3 +101,10 @@ void startFireTimer()
 {
     install_int(fireEndTick, firePeriodMs);
 }
+
+// The callbacks that play samples are taken off before the samples are freed.
+void stopSampleTimers()
+{
+    remove_int(fireEndTick);
+    remove_int(fuelTick);
+}

@@ -13,3 +13,4 @@ void installStartupTimers();  // the clock, the recovery and the collapse, for t
 void startFuelTimer();        // at the start of every life; installing again only resets it
 void stopFuelTimer();         // when a game ends, so nothing burns behind the title screen
 void startFireTimer();        // at every shot
+void stopSampleTimers();      // before the samples go: no timer may play one after

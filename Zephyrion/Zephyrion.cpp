@@ -59,7 +59,7 @@ static const BitmapFile bitmapFiles[] = {
 
 struct SampleFile {
     const char *path;
-    SAMPLE *Samples::*slot;
+    Shared<SAMPLE *> Samples::*slot;
     int failedLine;  // the error log's line for this file
 };
 
@@ -181,6 +181,7 @@ void showSplash()
 
 void freeSounds()
 {
+    stopSampleTimers();
     for (const SampleFile &file : sampleFiles) {
         if (game.samples.*file.slot)
             destroy_sample(game.samples.*file.slot);
