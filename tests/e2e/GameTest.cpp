@@ -185,3 +185,50 @@ TEST_F(Game, WithoutADisplayItSaysSoAndEnds)
 }
 
 }  // namespace
+
+namespace {
+
+// The score's text at the top left of the flying screen, as white pixels.
+int scoreDifference(const Image &a, const Image &b)
+{
+    int differ = 0;
+    for (int y = 84 + 8; y < 84 + 26; y++)
+        for (int x = 112 + 5; x < 112 + 140; x++)
+            differ += (a.at(x, y) == white) != (b.at(x, y) == white);
+    return differ;
+}
+
+TEST_F(Game, FiringAtABuildingCostsPointsAndShiftF1ClearsTheCity)
+{
+    game = startGame(dir);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    usleep(7500 * 1000);          // the splash and the logo's entrance
+    pressKey(window, "Return");
+    usleep(7500 * 1000);          // the approach, down to the street ahead of strip 0
+    Image before = grabScreen(dir.file("before-firing.png"));
+
+    keyDown("space");  // hold Fire: a shot every 400 ms
+    usleep(1500 * 1000);
+    Image firing = grabScreen(dir.file("firing.png"));
+    keyUp("space");
+    // The solid red core of the left beam, from the bottom-left corner toward the centre.
+    EXPECT_GT(firing.count(0xFF0000, 112, 84 + 300, 112 + 400, 84 + 560), 150) << "the beams";
+    EXPECT_GT(scoreDifference(before, firing), 20) << "the score changed";
+
+    holdKey(window, "shift+F1", 300);  // the developers' key: the city is cleared
+    usleep(1500 * 1000);
+    Image cleared = grabScreen(dir.file("city-cleared.png"));
+    EXPECT_GT(cleared.count(grey, 112, 84 + 150, 912, 84 + 200), 1000) << "City Cleared";
+
+    usleep(13000 * 1000);            // the climb out, then the next city's approach
+    holdKey(window, "Escape", 300);  // game over
+    usleep(3500 * 1000);
+    pressKey(window, "Escape");      // ends the initials if the score made the table, else leaves
+    usleep(1500 * 1000);
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(endedCleanly(game));
+}
+
+}  // namespace

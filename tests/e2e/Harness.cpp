@@ -137,6 +137,16 @@ void pressKey(const std::string &window, const std::string &key)
         "; sleep 0.1; xdotool keyup " + key);
 }
 
+void keyDown(const std::string &key)
+{
+    run("xdotool keydown " + key);
+}
+
+void keyUp(const std::string &key)
+{
+    run("xdotool keyup " + key);
+}
+
 void holdKey(const std::string &window, const std::string &key, int ms)
 {
     run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool keydown " + key);

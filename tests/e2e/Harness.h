@@ -43,6 +43,10 @@ std::string waitForWindow(int timeoutMs);
 // Presses and releases a key (an xdotool key name) in the game's window.
 void pressKey(const std::string &window, const std::string &key);
 
+// Presses or releases a key with no window in particular (full screen grabs them all).
+void keyDown(const std::string &key);
+void keyUp(const std::string &key);
+
 // Holds a key down for ms milliseconds, for the game's key table to see it.
 void holdKey(const std::string &window, const std::string &key, int ms);
 

@@ -292,6 +292,28 @@ TEST_F(Gameplay, ATouchTooFastBouncesAndHurts)
     EXPECT_EQ(1, game.crackCount);
 }
 
+TEST_F(Gameplay, ANoseUpCraftNeverLands)
+{
+    overRoof(game.fuelDepotIndex == 0 ? 1 : 0, 0.05f);
+    camera->pitch = 355;  // five degrees nose up, reversing down onto the roof
+    camera->speed = -1;
+    moveCraft();
+    EXPECT_TRUE(game.collisionFlag);
+    EXPECT_EQ(3, game.recoveryMode);
+}
+
+TEST_F(Gameplay, ACornerReversesWithoutATurn)
+{
+    const CityCell &c = cell(5);
+    float west = c.quad->transform.x - c.width / 2, south = c.quad->transform.z;
+    camera->x = west - 1, camera->z = south - 1, camera->y = -c.height / 2;
+    camera->yaw = 45, camera->pitch = 0, camera->speed = 4;  // diagonally into the corner
+    moveCraft();
+    EXPECT_EQ(1, game.recoveryMode);
+    EXPECT_EQ(-4, camera->speed);
+    EXPECT_EQ(4, game.damage);  // not head-on: |speed| once
+}
+
 TEST_F(Gameplay, StraightIntoAWallReversesAndDoublesTheDamage)
 {
     const CityCell &c = cell(5);
