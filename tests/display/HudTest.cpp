@@ -1,0 +1,163 @@
+// The HUD's pixels in the back buffer on a real 800 x 600 screen: what autopilot
+// leaves out, the icon rows, the gauges' markers, the radar and the texts.
+#include <allegro.h>
+#include <gtest/gtest.h>
+#include <loadpng.h>
+
+#include <unistd.h>
+
+#include "../e2e/Harness.h"
+#include "Std/3D.h"
+#include "Std/Platform.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/Enemies.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Hud.h"
+#include "Zephyrion/Zephyrion.h"
+#include "text/Ttf.h"
+
+namespace {
+
+class Hud : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(0, allegro_init());
+        install_timer();
+        ASSERT_EQ(0, install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr));
+        register_png_file_type();
+        set_color_depth(32);
+    }
+    static void TearDownTestSuite() { allegro_exit(); }
+    void SetUp() override
+    {
+        ASSERT_EQ(0, chdir(dir.path.c_str()));
+        ASSERT_TRUE(setScreenMode(800, 600));
+        ASSERT_TRUE(loadGraphics());
+        game.citiesCleared = 0;
+        buildCity();
+        game.enemyCount = 0;
+        game.lives = 3, game.enemiesRemaining = 0, game.damage = 0, game.fuel = 100;
+        game.crackCount = 0, game.collisionFlag = false, game.craftState = Flying;
+        camera->x = 0, camera->y = -100, camera->z = -20, camera->yaw = 0, camera->pitch = 0;
+        clear_to_color(game.backBuffer, paper);
+    }
+    void TearDown() override
+    {
+        freeEnemies();
+        freeCity();
+        freeGraphics();
+    }
+    int count(int colour, int x0, int y0, int x1, int y1) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < x1; x++)
+                n += getpixel(game.backBuffer, x, y) == colour;
+        return n;
+    }
+    int changed(int x0, int y0, int x1, int y1) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < x1; x++)
+                n += getpixel(game.backBuffer, x, y) != paper;
+        return n;
+    }
+    Scratch dir;
+    const int paper = makecol(1, 2, 3);
+};
+
+TEST_F(Hud, AutopilotLeavesOutTheCrosshairAndTheFuelArrow)
+{
+    drawHud(1);
+    EXPECT_EQ(0, changed(340, 240, 460, 360));
+    drawHud(0);
+    EXPECT_GT(changed(340, 240, 460, 360), 100);
+}
+
+TEST_F(Hud, IconRowsShowLivesAndEnemiesAndNoneForZero)
+{
+    const Bitmaps &b = game.bitmaps;
+    int right = 400 - b.radarDir->w / 2 - b.altimeter->w;  // the rows end at the altimeter
+    int lifeBlue = makecol(120, 200, 255), enemyRed = makecol(240, 70, 40);
+    game.lives = 0;
+    drawHud(1);
+    EXPECT_EQ(0, count(lifeBlue, 0, 440, right, 600));
+    EXPECT_EQ(0, count(enemyRed, 0, 440, right, 600));
+    clear_to_color(game.backBuffer, paper);
+    game.lives = 3;
+    game.enemiesRemaining = 2000000000;  // a huge count draws only what fits
+    drawHud(1);
+    EXPECT_GT(count(lifeBlue, right - 3 * b.lifeInd->w, 440, right, 520), 30);
+    EXPECT_EQ(0, count(lifeBlue, 0, 440, right - 3 * b.lifeInd->w, 520));
+    EXPECT_GT(count(enemyRed, 0, 540, 40, 600), 10);  // the enemy row runs off the left edge
+}
+
+TEST_F(Hud, DamageMarkerRisesFromTheGaugesLowerEdge)
+{
+    const Bitmaps &b = game.bitmaps;
+    int cy = 600 - b.radarDir->h / 2;
+    int xD = 400 + b.radarDir->w / 2 + b.speedo->w + b.pitch->w + b.damage->w / 2;
+    int white = makecol(255, 255, 255);
+    drawHud(1);
+    EXPECT_EQ(white, getpixel(game.backBuffer, xD, cy + b.damage->h / 2));
+    clear_to_color(game.backBuffer, paper);
+    game.damage = 50;
+    drawHud(1);
+    EXPECT_EQ(white, getpixel(game.backBuffer, xD, cy + b.damage->h / 2 - 50 * (b.damage->h / 50)));
+}
+
+TEST_F(Hud, MessagesFollowTheCraftsState)
+{
+    int red = makecol(255, 0, 0);
+    game.fuel = 0;
+    game.craftState = Crashing;
+    drawHud(0);
+    EXPECT_GT(count(red, 0, 70, 800, 100), 100);   // "Out of Fuel"
+    EXPECT_GT(count(red, 0, 300, 800, 340), 100);  // "Ship Crashing"
+    clear_to_color(game.backBuffer, paper);
+    game.fuel = 20, game.craftState = Destroyed, game.collisionFlag = true;
+    drawHud(0);
+    EXPECT_EQ(0, count(red, 0, 78, 800, 100));  // below "Autopilot Engaged"
+    EXPECT_EQ(0, count(red, 250, 300, 550, 340));
+    EXPECT_GT(count(red, 0, 50, 800, 75), 100);    // "Autopilot Engaged" with "Collision..."
+    EXPECT_GT(count(makecol(255, 255, 255), 0, 30, 800, 50), 100);
+}
+
+TEST_F(Hud, FrameCounterEndsTenPixelsFromTheRightEdge)
+{
+    game.settings.showFPS = true;
+    game.fpsValue = 7;
+    drawHud(0);
+    int lastInk = 0;
+    for (int x = 0; x < 800; x++)
+        if (count(makecol(255, 255, 255), x, 8, x + 1, 24))
+            lastInk = x;
+    EXPECT_GE(lastInk, 800 - 10 - 3);
+    EXPECT_LT(lastInk, 800 - 10);
+    game.settings.showFPS = false;
+}
+
+TEST_F(Hud, RadarShowsActiveEnemiesInsideItsRangeOnly)
+{
+    ASSERT_TRUE(setupEnemies());
+    for (int n = 0; n < game.enemyCount; n++)
+        game.enemies[n].state = EnemyGone;
+    Enemy &e = game.enemies[0];
+    e.state = EnemyActive;
+    for (Quad *cube : e.cubes)
+        cube->transform.x = camera->x + 750, cube->transform.z = camera->z;
+    int cx = 400, cy = 600 - game.bitmaps.radarDir->h / 2;
+    int black = makecol(0, 0, 0);
+    float s = game.bitmaps.radar->h / 2.0f / 750;
+    drawHud(1);
+    int edge = getpixel(game.backBuffer, (int)(cx + s * 750), cy);
+    EXPECT_NE(black, edge == black ? -1 : edge);  // exactly 750 away: no blip
+    for (Quad *cube : e.cubes)
+        cube->transform.x = camera->x + 300;
+    drawHud(1);
+    EXPECT_EQ(black, getpixel(game.backBuffer, (int)(cx + s * 300), cy));
+}
+
+}  // namespace
