@@ -229,24 +229,17 @@ void clampCraft()
     camera->z = clampFloat(camera->z, b.minZ, b.maxZ);
 }
 
+// The same box test as the beam's: the first standing building in strip order.
 bool craftHitsBuilding(float nx, float ny, float nz)
 {
-    for (int j = 0; j < cityStrips; j++)
-        for (int i = 0; i < citySlots; i++) {
-            const CityCell &c = game.city[i][j];
-            if (c.state != BuildingStanding || !c.quad)
-                continue;
-            const Transform &t = c.quad->transform;
-            float minX = t.x - c.width / 2, maxX = t.x + c.width / 2;
-            float minAlt = t.y, maxAlt = t.y + c.height;
-            float minZ = t.z, maxZ = t.z + c.depth;
-            if (minX <= nx && nx <= maxX && minAlt <= -ny && -ny <= maxAlt && minZ <= nz &&
-                nz <= maxZ) {
-                resolveBuildingCollision(minX, minAlt, minZ, maxX, maxAlt, maxZ, c.isFuelDepot);
-                return true;
-            }
-        }
-    return false;
+    int index = buildingAtPoint(nx, ny, nz);
+    if (index < 0)
+        return false;
+    const CityCell &c = game.city[index % citySlots][index / citySlots];
+    const Transform &t = c.quad->transform;
+    resolveBuildingCollision(t.x - c.width / 2, t.y, t.z, t.x + c.width / 2, t.y + c.height,
+                             t.z + c.depth, c.isFuelDepot);
+    return true;
 }
 
 // Moves the craft back along its motion by three times its speed.
