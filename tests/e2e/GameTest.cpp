@@ -216,6 +216,15 @@ TEST_F(Game, FiringAtABuildingCostsPointsAndShiftF1ClearsTheCity)
     EXPECT_GT(firing.count(0xFF0000, 112, 84 + 300, 112 + 400, 84 + 560), 150) << "the beams";
     EXPECT_GT(scoreDifference(before, firing), 20) << "the score changed";
 
+    keyDown("Prior");  // accelerate and turn left: the view swings round
+    keyDown("Left");
+    usleep(600 * 1000);
+    keyUp("Left");
+    keyUp("Prior");
+    usleep(300 * 1000);
+    Image turned = grabScreen(dir.file("turned.png"));
+    EXPECT_GT(differingPixels(turned, 0, 0, firing, 0, 0), 50000) << "the craft turned";
+
     holdKey(window, "shift+F1", 300);  // the developers' key: the city is cleared
     usleep(1500 * 1000);
     Image cleared = grabScreen(dir.file("city-cleared.png"));
