@@ -11,6 +11,7 @@
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
+#include "Zephyrion/Sequences.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
@@ -128,6 +129,44 @@ TEST_F(GameLoop, TheFuelTimerBurnsOnlyUntilItIsStopped)
     stopFuelTimer();
     usleep(1150 * 1000);
     EXPECT_FLOAT_EQ(99.5f, game.fuel);
+}
+
+// The sequences at FrameRate 1000: only the 10 ms rest paces them. (The
+// frame counter restarts every second, so the frames show in the clock.)
+TEST_F(GameLoop, TheApproachDescendsIn160FramesAndHandsOver)
+{
+    game.settings.frameRate = 1000;
+    ASSERT_TRUE(setupEnemies());
+    game.firstApproach = false;
+    camera->pitch = 30, camera->yaw = 0;
+    setViewDistance(1500);
+    uint32_t start = game.msTicks;
+    approachCity();
+    EXPECT_GE(game.msTicks - start, 160u * 10);  // 160 frames of at least 10 ms
+    EXPECT_EQ(-20, camera->y);
+    EXPECT_EQ(0, camera->pitch);  // levelled out a degree a frame
+    EXPECT_EQ(Flying, game.craftState);
+    EXPECT_EQ(1500, getViewDistance());
+}
+
+TEST_F(GameLoop, TheExitTurnsTheShorterWayClimbsAndPaysOnce)
+{
+    game.settings.frameRate = 1000;
+    ASSERT_TRUE(setupEnemies());
+    for (float yaw : {190.0f, 170.0f}) {
+        camera->yaw = yaw, camera->pitch = 0, camera->y = -20, camera->z = 300;
+        game.score = 40;
+        setViewDistance(1500);
+        uint32_t start = game.msTicks;
+        exitCity();
+        EXPECT_GE(game.msTicks - start, 220u * 10) << yaw;  // 220 frames of at least 10 ms
+        EXPECT_LE(camera->y, -2000) << yaw;
+        EXPECT_EQ(0, camera->yaw) << yaw;
+        EXPECT_EQ(30, camera->pitch) << yaw;
+        EXPECT_EQ(540, game.score) << yaw;
+        EXPECT_EQ(Autopilot, game.craftState);
+        EXPECT_EQ(1500, getViewDistance());
+    }
 }
 
 }  // namespace
