@@ -9,6 +9,7 @@
 #include "Std/3D.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
 #include "Zephyrion/Shots.h"
 
 static const int enemiesAllocLine = 1105;  // the error log's line for a failed allocation
@@ -36,12 +37,6 @@ static DifficultyRow forDifficulty(int difficulty)
     if (difficulty == 3)
         return {8, 7.5f, 2, 15.0f};
     return {6, 5.0f, 2, 10.0f};
-}
-
-static void playOnce(SAMPLE *sample)
-{
-    if (sample)
-        play_sample(sample, 255, 128, 1000, 0);
 }
 
 static void destroyCubes(Enemy &e)

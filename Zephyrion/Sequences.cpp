@@ -58,6 +58,23 @@ static void finishFrame()
     game.frameCount++;
 }
 
+// The city, the enemies (moving only on the way in), the HUD without its
+// aiming aids, and the blinking "Autopilot Engaged".
+static void drawAutopilotFrame(Blink &blink, bool enemiesMove)
+{
+    clear_bitmap(game.backBuffer);
+    clearZBuffer();
+    drawCity();
+    if (enemiesMove)
+        moveEnemies();
+    drawEnemies();
+    countFrame();
+    drawHud(1);
+    blink.step();
+    if (blink.on)
+        centred("Autopilot Engaged", 24, 30, 255, 0, 0);
+}
+
 static void drawBriefing(int reached)
 {
     static const struct {
@@ -88,16 +105,7 @@ void approachCity()
             camera->z += glideStep;
         if (camera->pitch > 0)
             camera->pitch = subAngle360(camera->pitch, 1);
-        clear_bitmap(game.backBuffer);
-        clearZBuffer();
-        drawCity();
-        moveEnemies();
-        drawEnemies();
-        countFrame();
-        drawHud(1);
-        blink.step();
-        if (blink.on)
-            centred("Autopilot Engaged", 24, 30, 255, 0, 0);
+        drawAutopilotFrame(blink, true);
         char line[64];
         snprintf(line, sizeof line, "Approaching City - %d -", game.citiesCleared + 1);
         centred(line, 24, 50, 255, 255, 255);
@@ -134,15 +142,7 @@ void exitCity()
             camera->yaw = addAngle360(camera->yaw, 1);
         if (camera->z > exitBackZ)
             camera->z -= exitBackStep;
-        clear_bitmap(game.backBuffer);
-        clearZBuffer();
-        drawCity();
-        drawEnemies();
-        countFrame();
-        drawHud(1);
-        blink.step();
-        if (blink.on)
-            centred("Autopilot Engaged", 24, 30, 255, 0, 0);
+        drawAutopilotFrame(blink, false);
         centred("Exiting City", 24, 50, 255, 255, 255);
         centred("City Cleared", 48, 150, 140, 140, 140);
         char line[64];

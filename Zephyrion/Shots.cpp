@@ -9,6 +9,7 @@
 #include "Std/3D.h"
 #include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
 #include "Zephyrion/Timers.h"
 
 static const int beamReach = 750;        // unit steps of the ray
@@ -21,12 +22,6 @@ static const int beamStartRise = 50;     // the beams start this far above the b
 static const int flickerOdds = 10;       // one pixel in ten toggles a dash
 
 static bool beamPenDown = true;          // the dash state, carried from line to line
-
-static void playOnce(SAMPLE *sample)
-{
-    if (sample)
-        play_sample(sample, 255, 128, 1000, 0);
-}
 
 void startShot()
 {

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "../e2e/Harness.h"
+#include "AllegroScreen.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
@@ -20,22 +20,11 @@
 
 namespace {
 
-class GameLoop : public ::testing::Test {
+class GameLoop : public AllegroScreen {
   protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(0, allegro_init());
-        install_keyboard();
-        install_timer();
-        ASSERT_EQ(0, install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr));
-        register_png_file_type();
-        set_color_depth(32);
-    }
-    static void TearDownTestSuite() { allegro_exit(); }
     void SetUp() override
     {
-        ASSERT_EQ(0, chdir(dir.path.c_str()));
-        ASSERT_TRUE(setScreenMode(800, 600));
+        AllegroScreen::SetUp();
         ASSERT_TRUE(loadGraphics());
         ASSERT_TRUE(loadSounds());
         installStartupTimers();
@@ -57,7 +46,6 @@ class GameLoop : public ::testing::Test {
         simulate_keypress(scancode << 8);
         return titleMenuKey(selection);
     }
-    Scratch dir;
 };
 
 TEST_F(GameLoop, TitleMenuKeysWrapChooseAndLeave)

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "../e2e/Harness.h"
+#include "AllegroScreen.h"
 #include "Std/3D.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
@@ -18,21 +18,11 @@
 
 namespace {
 
-class Hud : public ::testing::Test {
+class Hud : public AllegroScreen {
   protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(0, allegro_init());
-        install_timer();
-        ASSERT_EQ(0, install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr));
-        register_png_file_type();
-        set_color_depth(32);
-    }
-    static void TearDownTestSuite() { allegro_exit(); }
     void SetUp() override
     {
-        ASSERT_EQ(0, chdir(dir.path.c_str()));
-        ASSERT_TRUE(setScreenMode(800, 600));
+        AllegroScreen::SetUp();
         ASSERT_TRUE(loadGraphics());
         game.citiesCleared = 0;
         buildCity();
@@ -64,7 +54,6 @@ class Hud : public ::testing::Test {
                 n += getpixel(game.backBuffer, x, y) != paper;
         return n;
     }
-    Scratch dir;
     const int paper = makecol(1, 2, 3);
 };
 

@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "../e2e/Harness.h"
+#include "AllegroScreen.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
@@ -26,25 +26,13 @@ BITMAP *const Bitmaps::*const allBitmaps[] = {
     &Bitmaps::fuelDir,   &Bitmaps::logo,
 };
 
-class Startup : public ::testing::Test {
+class Startup : public AllegroScreen {
   protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(0, allegro_init());
-        install_keyboard();
-        install_timer();
-        ASSERT_EQ(0, install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr));
-        register_png_file_type();
-        set_color_depth(32);
-    }
-    // Allegro lets go of the display before the test's Xvfb ends.
-    static void TearDownTestSuite() { allegro_exit(); }
     void SetUp() override
     {
-        ASSERT_EQ(0, chdir(dir.path.c_str()));
+        AllegroScreen::SetUp();
         closeLogs();
         errorLogFresh = true;
-        ASSERT_TRUE(setScreenMode(800, 600));
     }
     void TearDown() override
     {
@@ -52,7 +40,6 @@ class Startup : public ::testing::Test {
         freeGraphics();
         closeLogs();
     }
-    Scratch dir;
 };
 
 TEST_F(Startup, GraphicsLoadFreeAndLoadAgainAroundAModeChange)

@@ -1,0 +1,34 @@
+// The display tests' base: Allegro with its keyboard, timer thread and sound
+// started once per test process, and each test in a scratch copy of the
+// runtime folder with an 800 x 600 screen.
+#pragma once
+
+#include <allegro.h>
+#include <gtest/gtest.h>
+#include <loadpng.h>
+
+#include <unistd.h>
+
+#include "../e2e/Harness.h"
+#include "Std/Platform.h"
+
+class AllegroScreen : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(0, allegro_init());
+        install_keyboard();
+        install_timer();
+        ASSERT_EQ(0, install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr));
+        register_png_file_type();
+        set_color_depth(32);
+    }
+    // Allegro lets go of the display before the test's Xvfb ends.
+    static void TearDownTestSuite() { allegro_exit(); }
+    void SetUp() override
+    {
+        ASSERT_EQ(0, chdir(dir.path.c_str()));
+        ASSERT_TRUE(setScreenMode(800, 600));
+    }
+    Scratch dir;
+};
