@@ -7,6 +7,7 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
 #include "Zephyrion/Shots.h"
 
 static const float crashPitchStep = 3.0f;   // degrees a frame the nose drops while falling
@@ -258,8 +259,7 @@ static void land(bool isFuelDepot)
     camera->y = camera->y - 1;  // resting one unit above the roof
     if (!isFuelDepot)
         return;
-    if (game.samples.refuel)
-        play_sample(game.samples.refuel, 255, 128, 1000, 0);
+    playOnce(game.samples.refuel);
     game.fuel = 100.0f;
 }
 

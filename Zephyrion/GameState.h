@@ -91,6 +91,7 @@ struct Samples {
     Shared<SAMPLE *> lowFuel;            // low-fuel beep
     Shared<SAMPLE *> briefing;           // a line of the first briefing
     Shared<SAMPLE *> refuel;             // refuelling at the depot
+    Shared<uint32_t> cuesSounded;        // one-shot cues started since start-up; counts up, wraps
 };
 
 // ---- The city ----

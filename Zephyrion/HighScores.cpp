@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
 const RatingLevel ratingLevels[ratingCount] = {
@@ -90,6 +91,26 @@ void insertHighScoreSlot(int row)
         game.highScores[j] = game.highScores[j - 1];
 }
 
+InitialsKey initialsKey(char name[initialsLength + 1], int &length, int key)
+{
+    int scancode = key >> 8;
+    if (scancode == KEY_ESC)
+        return InitialsCancelled;
+    if (scancode == KEY_BACKSPACE) {
+        if (length == 0)
+            return InitialIgnored;
+        name[--length] = ' ';
+        return InitialErased;
+    }
+    int c = (signed char)(key & 0xFF);  // function and arrow keys carry no character
+    if (c < firstAccepted || c > lastAccepted || length >= initialsLength) {
+        playOnce(game.samples.refusal);
+        return InitialRefused;
+    }
+    name[length++] = (char)c;
+    return InitialAdded;
+}
+
 void enterInitials(int row)
 {
     HighScoreEntry &entry = game.highScores[row];
@@ -99,29 +120,19 @@ void enterInitials(int row)
     memset(entry.name, 0, sizeof entry.name);
     showCongratulations();
     ttf_set_height(game.gameFont, initialsHeight);
-    int x = (SCREEN_W - 3 * ttf_text_width(game.gameFont, "W")) / 2;
-    int i = 0;
-    while (i < 3) {
-        clear_keybuf();
-        int k = readkey();
-        int scancode = k >> 8;
-        if (scancode == KEY_ESC)
+    int x = (SCREEN_W - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
+    int length = 0;
+    while (length < initialsLength) {
+        clear_keybuf();  // only keys pressed while the entry waits count
+        InitialsKey done = initialsKey(entry.name, length, readkey());
+        if (done == InitialsCancelled)
             return;
-        if (scancode == KEY_BACKSPACE) {
-            if (i > 0) {
-                showGameOverScreen();
-                showCongratulations();
-                ttf_set_height(game.gameFont, initialsHeight);
-                entry.name[--i] = ' ';
-            }
-        } else {
-            int c = (signed char)(k & 0xFF);
-            if (c < firstAccepted || c > lastAccepted) {
-                if (game.samples.refusal)
-                    play_sample(game.samples.refusal, 255, 128, 1000, 0);
-                continue;
-            }
-            entry.name[i++] = (char)c;
+        if (done == InitialRefused)
+            continue;
+        if (done == InitialErased) {  // start the screen afresh without the erased letter
+            showGameOverScreen();
+            showCongratulations();
+            ttf_set_height(game.gameFont, initialsHeight);
         }
         ttf_draw_text(screen, game.gameFont, entry.name, x, initialsY, makecol(160, 160, 160));
     }

@@ -19,6 +19,15 @@ const char *ratingNameOf(int index);  // "None" for an index outside the table
 void gameOver();
 int findHighScoreSlot();         // the row the score takes, or -1
 void insertHighScoreSlot(int row);
+
+const int initialsLength = 3;  // a table row's name: three characters
+
+// What one key did to the initials being typed.
+enum InitialsKey { InitialAdded, InitialErased, InitialIgnored, InitialRefused, InitialsCancelled };
+
+// Applies one readkey() value to name, of which length characters are typed;
+// a key that cannot be taken sounds the refusal.
+InitialsKey initialsKey(char name[initialsLength + 1], int &length, int key);
 void enterInitials(int row);
 void showGameOverScreen();
 void showCongratulations();

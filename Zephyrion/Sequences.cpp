@@ -10,6 +10,7 @@
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Hud.h"
 #include "text/Ttf.h"
@@ -113,8 +114,8 @@ void approachCity()
         if (game.firstApproach) {
             if (game.msTicks - briefingStep > briefingStepMs) {
                 briefingStep = game.msTicks;
-                if (++briefing <= briefingLines && game.samples.briefing)
-                    play_sample(game.samples.briefing, 255, 128, 1000, 0);
+                if (++briefing <= briefingLines)
+                    playOnce(game.samples.briefing);
             }
             drawBriefing(briefing);
         }

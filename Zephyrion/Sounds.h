@@ -4,9 +4,13 @@
 
 #include <allegro.h>
 
-// Once, at full volume, centred, at its own pitch.
+#include "Zephyrion/GameState.h"
+
+// Once, at full volume, centred, at its own pitch; counted in cuesSounded.
 inline void playOnce(SAMPLE *sample)
 {
-    if (sample)
-        play_sample(sample, 255, 128, 1000, 0);
+    if (!sample)
+        return;
+    play_sample(sample, 255, 128, 1000, 0);
+    game.samples.cuesSounded = game.samples.cuesSounded + 1;
 }

@@ -8,6 +8,7 @@
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Options.h"
 #include "text/Ttf.h"
@@ -83,8 +84,7 @@ static void drawCityBackdrop()
 // The logo grows from nothing out of the top-left corner to its place.
 void logoEntrance()
 {
-    if (game.samples.logoEntrance)
-        play_sample(game.samples.logoEntrance, 255, 128, 1000, 0);
+    playOnce(game.samples.logoEntrance);
     BITMAP *logo = game.bitmaps.logo;
     int finalX = logo ? (SCREEN_W - logo->w) / 2 : 0;
     for (int i = 0; i < entranceFrames; i++) {

@@ -137,6 +137,28 @@ TEST_F(GameLoop, TheApproachDescendsIn160FramesAndHandsOver)
     EXPECT_EQ(1500, getViewDistance());
 }
 
+// At the game's own 30 frames a second the descent lasts over 5 s, time for
+// all three briefing lines 1.6 s apart. Every other cue is silenced (enemies
+// may ram or bring a building down), so that only the briefing counts.
+TEST_F(GameLoop, OnlyTheFirstApproachBriefsAndItsSoundPlaysThreeTimes)
+{
+    ASSERT_TRUE(setupEnemies());
+    Samples loaded = game.samples;
+    game.samples = Samples();
+    game.samples.briefing = loaded.briefing;
+    game.firstApproach = true;
+    game.settings.frameRate = 30;
+    approachCity();
+    EXPECT_EQ(3u, (uint32_t)game.samples.cuesSounded);
+
+    game.firstApproach = false;
+    game.frameTime = frameTimeFor(1000);  // 1.6 s: one briefing line's time
+    game.samples.cuesSounded = 0;
+    approachCity();
+    EXPECT_EQ(0u, (uint32_t)game.samples.cuesSounded);
+    game.samples = loaded;
+}
+
 TEST_F(GameLoop, TheExitTurnsTheShorterWayClimbsAndPaysOnce)
 {
     game.settings.frameRate = 1000;

@@ -1,6 +1,7 @@
 // Ratings and the high-score table's rows.
 #include "Zephyrion/HighScores.h"
 
+#include <allegro.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -72,6 +73,71 @@ TEST_F(Ratings, OpeningARowMovesTheRestDownAndDropsTheLast)
     EXPECT_EQ(700, game.highScores[3].score);
     EXPECT_STREQ("EIG", game.highScores[9].name);
     EXPECT_EQ(800, game.highScores[2].score);
+}
+
+// The initials, typed key by key as readkey() reports them.
+class Initials : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        game = GameState();
+        refusal = create_sample(16, 0, 22050, 64);
+        game.samples.refusal = refusal;
+    }
+    void TearDown() override
+    {
+        game.samples.refusal = nullptr;
+        destroy_sample(refusal);
+    }
+    static int ascii(char c, int scancode) { return scancode << 8 | (unsigned char)c; }
+    InitialsKey type(int key) { return initialsKey(name, length, key); }
+    char name[initialsLength + 1] = {};
+    int length = 0;
+    SAMPLE *refusal = nullptr;
+};
+
+TEST_F(Initials, BackspaceTakesBackTheLastLetter)
+{
+    EXPECT_EQ(InitialAdded, type(ascii('A', KEY_A)));
+    EXPECT_EQ(InitialErased, type(ascii('\b', KEY_BACKSPACE)));
+    EXPECT_EQ(0, length);
+    EXPECT_EQ(InitialAdded, type(ascii('B', KEY_B)));
+    EXPECT_EQ(InitialAdded, type(ascii('C', KEY_C)));
+    EXPECT_EQ(InitialAdded, type(ascii('D', KEY_D)));
+    EXPECT_EQ(3, length);
+    EXPECT_STREQ("BCD", name);
+}
+
+TEST_F(Initials, BackspaceFirstStaysAtTheFirstLetter)
+{
+    EXPECT_EQ(InitialIgnored, type(ascii('\b', KEY_BACKSPACE)));
+    EXPECT_EQ(0, length);
+    EXPECT_EQ(InitialAdded, type(ascii('x', KEY_X)));
+    EXPECT_STREQ("x", name);
+    EXPECT_EQ(0u, (uint32_t)game.samples.cuesSounded);
+}
+
+TEST_F(Initials, BracesTildeAndFunctionKeysAreRefusedWithTheSound)
+{
+    const int refused[] = {ascii('{', KEY_OPENBRACE), ascii('}', KEY_CLOSEBRACE),
+                           ascii('~', KEY_TILDE), ascii('|', KEY_BACKSLASH), KEY_F1 << 8,
+                           KEY_F12 << 8, KEY_UP << 8, ascii('\t', KEY_TAB)};
+    int n = 0;
+    for (int key : refused) {
+        EXPECT_EQ(InitialRefused, type(key)) << key;
+        EXPECT_EQ(0, length);
+        EXPECT_EQ(uint32_t(++n), (uint32_t)game.samples.cuesSounded);
+    }
+    for (char c : {' ', '0', 'z'})
+        EXPECT_EQ(InitialAdded, type(ascii(c, KEY_SPACE)));
+    EXPECT_STREQ(" 0z", name);
+}
+
+TEST_F(Initials, EscapeLeavesWhatWasTyped)
+{
+    type(ascii('Q', KEY_Q));
+    EXPECT_EQ(InitialsCancelled, type(ascii(27, KEY_ESC)));
+    EXPECT_STREQ("Q", name);
 }
 
 }  // namespace
