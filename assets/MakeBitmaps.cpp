@@ -23,6 +23,12 @@ static const Rgb bezelLight = {132, 142, 156};
 static const Rgb warnRed = {200, 30, 24};
 static const Rgb hudBlue = {40, 120, 200};
 
+// The instrument row must fit a 640 x 480 screen: half the radar frame, a
+// round dial, the pitch gauge and both bar gauges within 320 pixels.
+static const int roundDialSize = 92;
+static const int pitchGaugeWidth = 82, gaugeHeight = 100;
+static const int barGaugeWidth = 34, barGaugeHeight = 114;
+
 static std::string outDir;
 static TtfFont *artFont;
 static int failures = 0;
@@ -63,8 +69,8 @@ static void centreCap(Canvas &c, float x, float y)
 // Speed runs from -10 to 10: the needle turns 18 degrees per unit from straight up.
 static void speedo()
 {
-    Canvas c = beginCanvas(100, 100, maskColour, artFont);
-    float x = 50, y = 50, r = 45;
+    Canvas c = beginCanvas(roundDialSize, roundDialSize, maskColour, artFont);
+    float x = roundDialSize / 2.0f, y = x, r = x - 5;
     dialBody(c, x, y, r + 4);
     arcBand(c, x, y, r - 3, r, 144, 180, warnRed);        // flat out
     arcBand(c, x, y, r - 3, r, -180, -36, {90, 110, 160}); // reverse
@@ -84,8 +90,8 @@ static void speedo()
 // Altitude: the needle turns 0.9 degrees per unit climbed, a full turn at 400.
 static void altimeter()
 {
-    Canvas c = beginCanvas(100, 100, maskColour, artFont);
-    float x = 50, y = 50, r = 45;
+    Canvas c = beginCanvas(roundDialSize, roundDialSize, maskColour, artFont);
+    float x = roundDialSize / 2.0f, y = x, r = x - 5;
     dialBody(c, x, y, r + 4);
     arcBand(c, x, y, r - 3, r, 0, 18, warnRed);  // below flying height
     dialTicks(c, x, y, r, 0, 360, 8, 1, ink);
@@ -104,11 +110,11 @@ static void altimeter()
 // it turns down for nose down (up to 30) and up for nose up (up to 80).
 static void pitchGauge()
 {
-    Canvas c = beginCanvas(90, 100, maskColour, artFont);
-    float x = 30, y = 50, r = 52;
-    const float body[] = {4, 2, 60, 2, 86, 26, 86, 74, 60, 98, 4, 98};
+    Canvas c = beginCanvas(pitchGaugeWidth, gaugeHeight, maskColour, artFont);
+    float x = 30, y = 50, r = 45;
+    const float body[] = {4, 2, 56, 2, 80, 26, 80, 74, 56, 98, 4, 98};
     polygonPx(c, 6, body, bezelDark);
-    const float face[] = {7, 5, 58, 5, 83, 28, 83, 72, 58, 95, 7, 95};
+    const float face[] = {7, 5, 54, 5, 77, 28, 77, 72, 54, 95, 7, 95};
     polygonPx(c, 6, face, faceEdge);
     arcBand(c, x, y, 0, r - 3, 10, 120, faceLight);
     arcBand(c, x, y, r - 9, r - 3, 90, 120, warnRed);   // steep dive
@@ -118,8 +124,8 @@ static void pitchGauge()
         radialTick(c, x, y, 90 + deg, major ? r - 13 : r - 9, r - 3, major ? 1.6f : 0.9f, ink);
     }
     thickLine(c, x, y, x + r - 3, y, 0.8f, {120, 120, 120});  // the level line
-    textCentred(c, "UP", 52, 14, 8, ink);
-    textCentred(c, "DN", 52, 86, 8, ink);
+    textCentred(c, "UP", 18, 14, 8, ink);
+    textCentred(c, "DN", 50, 86, 8, ink);
     textCentred(c, "PITCH", 20, 74, 7, ink);
     centreCap(c, x, y);
     save(c, true, "Pitch.png");
@@ -128,8 +134,8 @@ static void pitchGauge()
 // Torque: the needle turns 18 degrees anticlockwise per unit of sink rate.
 static void torqueGauge()
 {
-    Canvas c = beginCanvas(90, 100, maskColour, artFont);
-    float x = 45, y = 50, r = 40;
+    Canvas c = beginCanvas(pitchGaugeWidth, gaugeHeight, maskColour, artFont);
+    float x = pitchGaugeWidth / 2.0f, y = gaugeHeight / 2.0f, r = x - 4;
     dialBody(c, x, y, r + 4);
     arcBand(c, x, y, r - 3, r, -180, -90, warnRed);      // sinking fast
     arcBand(c, x, y, r - 3, r, 90, 180, {90, 110, 160}); // climbing fast
@@ -145,7 +151,7 @@ static void torqueGauge()
 // A vertical bar gauge: the level marker runs 100 rows up from the bottom edge.
 static void barGauge(const char *name, const char *label, Rgb low, Rgb high)
 {
-    const int w = 40, h = 114;
+    const int w = barGaugeWidth, h = barGaugeHeight;
     const Rgb middle = {236, 200, 40};
     Canvas c = beginCanvas(w, h, maskColour, artFont);
     box(c, 0, 0, w, h, bezelDark);

@@ -87,11 +87,12 @@ TEST_F(Startup, InstrumentRowFitsTheScreen)
     ASSERT_TRUE(loadGraphics());
     const Bitmaps &b = game.bitmaps;
     // The row runs right from the radar frame's centre: speedometer, pitch, damage, fuel.
-    int right = 400 + b.radarDir->w / 2 + b.speedo->w + b.pitch->w + b.damage->w + b.fuel->w;
-    int left = 400 - b.radarDir->w / 2 - b.altimeter->w;
-    EXPECT_LE(right, 800);
+    // Even on the 640 x 480 screen every instrument is wholly on it.
+    int right = 320 + b.radarDir->w / 2 + b.speedo->w + b.pitch->w + b.damage->w + b.fuel->w;
+    int left = 320 - b.radarDir->w / 2 - b.altimeter->w - 3 * b.lifeInd->w;
+    EXPECT_LE(right, 640);
     EXPECT_GE(left, 0);
-    EXPECT_LE(right - 80 - 640, b.fuel->w);  // at 640 x 480 only the fuel gauge is cut
+    EXPECT_GE(480 - b.radarDir->h, 480 / 2 + b.crosshair->h / 2);  // the row stays below the sights
     EXPECT_EQ(b.pitch->w, b.torque->w);
     EXPECT_GT(b.radarDir->w, b.radar->w);  // the frame shows round the disc
     // Bar gauges tall enough for their markers to move a row per unit.

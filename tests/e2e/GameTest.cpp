@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <string>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,6 +76,68 @@ class Game : public ::testing::Test {
             }
         EXPECT_GT(logo, 2000);
     }
+
+// The best match of sprite along the screen row whose centre is at y: its
+// left edge on the shot and how much of it shows there.
+struct Found {
+    int left = 0;
+    double share = 0;
+};
+
+Found findAlongRow(const Image &shot, const Image &sprite, int y, int fromX, int toX)
+{
+    Found best;
+    for (int x = fromX; x < toX; x++) {
+        double share = spriteMatch(shot, x, y - sprite.height / 2, sprite);
+        if (share > best.share)
+            best = {x, share};
+    }
+    return best;
+}
+
+// The flying HUD of a w x h screen centred on the display: every instrument
+// wholly on the screen along the bottom row, the icons on their bars, the
+// sights in the middle.
+void expectHud(const Scratch &dir, const Image &shot, int w, int h, const char *lives,
+               const char *enemies)
+{
+    int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
+    Image frame = loadImage(dir.file("bitmaps/RadarDir.png"));
+    int row = y0 + h - frame.height / 2;
+    const struct {
+        const char *file;
+        double share;  // needles, markers and blips cover a little; the disc most of the frame
+    } instruments[] = {{"Altimeter", 0.9}, {"Speedo", 0.9}, {"Pitch", 0.9}, {"Damage", 0.9},
+                       {"Fuel", 0.9},      {"Radar", 0.9},  {"RadarDir", 0.2}};
+    for (const auto &instrument : instruments) {
+        Image sprite = loadImage(dir.file(std::string("bitmaps/") + instrument.file + ".png"));
+        Found found = findAlongRow(shot, sprite, row, x0 - sprite.width, x0 + w);
+        EXPECT_GE(found.share, instrument.share) << instrument.file << " at " << w;
+        EXPECT_GE(found.left, x0) << instrument.file << " at " << w;
+        EXPECT_LE(found.left + sprite.width, x0 + w) << instrument.file << " at " << w;
+    }
+    const int barRise = 30;
+    const struct {
+        const char *file;
+        int y;
+        const char *count;
+    } icons[] = {{"LifeInd", y0 + h - frame.height + barRise, lives},
+                 {"EnemyInd", y0 + h - barRise, enemies}};
+    for (const auto &icon : icons) {
+        Image sprite = loadImage(dir.file(std::string("bitmaps/") + icon.file + ".png"));
+        std::string seen;
+        for (int x = x0; x + sprite.width <= x0 + w; x++)
+            if (spriteMatch(shot, x, icon.y - sprite.height / 2, sprite) > 0.95) {
+                seen += '*';
+                x += sprite.width - 1;
+            }
+        EXPECT_EQ(icon.count, seen) << icon.file << " at " << w;
+    }
+    Image sights = loadImage(dir.file("bitmaps/Crosshair.png"));
+    EXPECT_GT(spriteMatch(shot, x0 + (w - sights.width) / 2, y0 + (h - sights.height) / 2, sights),
+              0.5)
+        << "the crosshair at " << w;
+}
 
 TEST_F(Game, ASessionFromTheSplashThroughAGameBackToTheTitleAndOut)
 {
@@ -198,8 +261,15 @@ int scoreDifference(const Image &a, const Image &b)
     return differ;
 }
 
-TEST_F(Game, FiringAtABuildingCostsPointsAndShiftF1ClearsTheCity)
+// A whole game: the HUD in flight, firing, Shift+F1 clearing the city, and
+// the initials entered for the table. The table holds only hopeless scores,
+// so that whatever this game scores makes its first row.
+TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
 {
+    std::string table = "[HighScore]\n";
+    for (int row = 0; row < 10; row++)
+        table += "0" + std::to_string(row) + " = -99999,0,5,ZZZ\n";
+    dir.write("Zephyrion.cfg", table);
     game = startGame(dir);
     std::string window = waitForWindow(10000);
     ASSERT_FALSE(window.empty());
@@ -207,6 +277,7 @@ TEST_F(Game, FiringAtABuildingCostsPointsAndShiftF1ClearsTheCity)
     pressKey(window, "Return");
     usleep(7500 * 1000);          // the approach, down to the street ahead of strip 0
     Image before = grabScreen(dir.file("before-firing.png"));
+    expectHud(dir, before, 800, 600, "***", "******");
 
     keyDown("space");  // hold Fire: a shot every 400 ms
     usleep(1500 * 1000);
@@ -231,10 +302,44 @@ TEST_F(Game, FiringAtABuildingCostsPointsAndShiftF1ClearsTheCity)
     EXPECT_GT(cleared.count(grey, 112, 84 + 150, 912, 84 + 200), 1000) << "City Cleared";
 
     usleep(13000 * 1000);            // the climb out, then the next city's approach
-    holdKey(window, "Escape", 300);  // game over
+    holdKey(window, "Escape", 300);  // game over, then the initials
     usleep(3500 * 1000);
-    pressKey(window, "Escape");      // ends the initials if the score made the table, else leaves
-    usleep(1500 * 1000);
+    for (const char *key : {"a", "BackSpace", "shift+a", "shift+b", "shift+c"}) {
+        pressKey(window, key);
+        usleep(400 * 1000);
+    }
+    Image initials = grabScreen(dir.file("initials.png"));
+    EXPECT_GT(initials.count(0x0000FF, 112, 84 + 270, 912, 84 + 330), 1000) << "Congratulations!";
+    EXPECT_GT(initials.count(0xA0A0A0, 112, 84 + 370, 912, 84 + 480), 3000) << "the initials";
+    usleep(3000 * 1000);  // "High Score recorded", then the title
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(endedCleanly(game));
+    std::string cfg = dir.read("Zephyrion.cfg");
+    size_t row = cfg.find("00 = ");
+    ASSERT_NE(std::string::npos, row) << cfg;
+    std::string first = cfg.substr(row, cfg.find('\n', row) - row);
+    EXPECT_NE(std::string::npos, first.find(",1,")) << first;  // one city cleared
+    EXPECT_EQ(first.size() - 4, first.rfind(",ABC")) << first;
+    int kept = 0;  // the old rows moved down one, the last one dropped
+    for (size_t at = cfg.find(",ZZZ"); at != std::string::npos; at = cfg.find(",ZZZ", at + 1))
+        kept++;
+    EXPECT_EQ(9, kept);
+}
+
+// The low-speed screen of 640 x 480 shows the whole HUD too.
+TEST_F(Game, TheHudFitsTheLowSpeedScreen)
+{
+    dir.write("Zephyrion.cfg", "[Settings]\nLowSpeedPC = 1\n");
+    game = startGame(dir);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    usleep(7500 * 1000);
+    pressKey(window, "Return");
+    usleep(7500 * 1000);
+    expectHud(dir, grabScreen(dir.file("hud-640.png")), 640, 480, "***", "******");
+    holdKey(window, "Escape", 300);  // game over with no place in the table, then the title
+    usleep(3500 * 1000);
     pressKey(window, "Escape");
     ASSERT_TRUE(waitForExit(game, 15000));
     EXPECT_TRUE(endedCleanly(game));

@@ -211,3 +211,18 @@ int differingPixels(const Image &shot, int x0, int y0, const Image &picture, int
                 differ += shot.at(x0 + x, y0 + y) != picture.at(x, y);
     return differ;
 }
+
+double spriteMatch(const Image &shot, int left, int top, const Image &sprite)
+{
+    const long mask = 0xFF00FF;
+    int shown = 0, matching = 0;
+    for (int y = 0; y < sprite.height; y++)
+        for (int x = 0; x < sprite.width; x++) {
+            long p = sprite.at(x, y);
+            if (p == mask)
+                continue;
+            shown++;
+            matching += shot.at(left + x, top + y) == p;
+        }
+    return shown ? (double)matching / shown : 0;
+}

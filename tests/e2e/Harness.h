@@ -68,3 +68,7 @@ Image loadImage(const std::string &path);
 // (x0, y0), leaving out picture rows skipTop up to skipBottom.
 int differingPixels(const Image &shot, int x0, int y0, const Image &picture, int skipTop = 0,
                     int skipBottom = 0);
+
+// The share of sprite's non-magenta pixels that the shot shows unchanged with
+// the sprite's top left at (left, top): 1 where it is drawn whole and uncovered.
+double spriteMatch(const Image &shot, int left, int top, const Image &sprite);
