@@ -1,9 +1,260 @@
-// The option screens. See Options.h.
+// The Game Options and Controls screens. See Options.h.
 #include "Zephyrion/Options.h"
 
-// The option screens are still to come: the title menu's "Game Options" comes
-// straight back, with every setting as the configuration file holds it.
+#include <allegro.h>
+
+#include <cstdio>
+
+#include "Std/3D.h"
+#include "Std/Errors.h"
+#include "Zephyrion/DefineKeys.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Title.h"
+#include "Zephyrion/Zephyrion.h"
+#include "text/Ttf.h"
+
+static const int labelX = 60, valueX = 390;
+static const int labelHeight = 36, valueHeight = 26;
+static const int valueDrop = 8;  // a value sits this far below its label's top
+static const int fewestLives = 3, mostLives = 5;
+static const int easy = 1, normal = 2, hard = 3;
+static const int fine = 1, normalTurn = 3, coarse = 6;
+
+int keyboardScancode()
+{
+    clear_keybuf();
+    return readkey() >> 8;
+}
+
+int nextLives(int lives)
+{
+    return lives + 1 > mostLives ? fewestLives : lives + 1;
+}
+
+int nextDifficulty(int difficulty)
+{
+    return difficulty == easy ? normal : difficulty == normal ? hard : easy;
+}
+
+int nextSensitivity(int sensitivity)
+{
+    return sensitivity == fine ? normalTurn : sensitivity == normalTurn ? coarse : fine;
+}
+
+const char *difficultyName(int difficulty)
+{
+    return difficulty == easy ? "Easy" : difficulty == hard ? "Hard" : "Normal";
+}
+
+const char *sensitivityName(int sensitivity)
+{
+    return sensitivity == fine ? "Fine" : sensitivity == coarse ? "Coarse" : "Normal";
+}
+
+// A row of an option screen: its label, an optional value, and what Enter
+// does. An action returns false when the program must end; a row without an
+// action is "Back".
+struct OptionRow {
+    const char *label;
+    int y;
+    const char *(*value)();
+    bool (*act)(KeySource nextKey);
+};
+
+// ---- The display mode ----
+
+// Sets the mode LowSpeedPC asks for, and logs the library's reason when it cannot.
+static bool setModeOrLog()
+{
+    if (setGameScreenMode())
+        return true;
+    logError(__LINE__, __FILE__, SevError, "%s", allegro_error);
+    return false;
+}
+
+// Everything drawn is released, the mode changed, and everything loaded again
+// at the new size. A mode that cannot be had falls back to the one before;
+// only when that fails too does the program end.
+static bool switchDisplayMode(KeySource)
+{
+    bool wasLow = game.settings.lowSpeedPC;
+    game.settings.lowSpeedPC = !wasLow;
+    freeGraphics();
+    if (!setModeOrLog()) {
+        game.settings.lowSpeedPC = wasLow;
+        if (!setModeOrLog())
+            return false;
+    }
+    if (!loadGraphics())
+        return false;
+    resetTitleCamera();
+    return true;
+}
+
+// ---- Game Options ----
+
+static const char *systemValue()
+{
+    return game.settings.lowSpeedPC ? "Low Speed PC" : "High Speed PC";
+}
+
+static const char *gameTypeValue()
+{
+    return game.settings.classic ? "Classic" : "Modern";
+}
+
+static const char *livesValue()
+{
+    static char text[16];
+    snprintf(text, sizeof text, "%d", game.settings.numLives);
+    return text;
+}
+
+static const char *difficultyValue()
+{
+    return difficultyName(game.settings.difficulty);
+}
+
+static bool toggleGameType(KeySource)
+{
+    game.settings.classic = !game.settings.classic;
+    return true;
+}
+
+static bool stepLives(KeySource)
+{
+    game.settings.numLives = nextLives(game.settings.numLives);
+    return true;
+}
+
+static bool stepDifficulty(KeySource)
+{
+    game.settings.difficulty = nextDifficulty(game.settings.difficulty);
+    return true;
+}
+
+static bool openControls(KeySource nextKey)
+{
+    controlsScreen(nextKey);
+    return true;
+}
+
+static const OptionRow gameOptionRows[] = {
+    {"System", 180, systemValue, switchDisplayMode},
+    {"Game Type", 220, gameTypeValue, toggleGameType},
+    {"Number of Lives", 260, livesValue, stepLives},
+    {"Difficulty", 300, difficultyValue, stepDifficulty},
+    {"Controls...", 340, nullptr, openControls},
+    {"Back", 380, nullptr, nullptr},
+};
+
+// ---- Controls ----
+
+static const char *useMouseValue()
+{
+    return game.settings.useMouse ? "Yes" : "No";
+}
+
+static const char *controlTypeValue()
+{
+    return game.settings.oldSchool ? "Old School" : "Modern";
+}
+
+static const char *sensitivityValue()
+{
+    return sensitivityName(game.settings.sensitivity);
+}
+
+static bool toggleMouse(KeySource)
+{
+    game.settings.useMouse = !game.settings.useMouse;
+    return true;
+}
+
+static bool toggleControlType(KeySource)
+{
+    game.settings.oldSchool = !game.settings.oldSchool;
+    return true;
+}
+
+static bool stepSensitivity(KeySource)
+{
+    game.settings.sensitivity = nextSensitivity(game.settings.sensitivity);
+    return true;
+}
+
+static bool openDefineKeys(KeySource nextKey)
+{
+    defineKeys(nextKey);
+    return true;
+}
+
+static const OptionRow controlRows[] = {
+    {"Use Mouse", 180, useMouseValue, toggleMouse},
+    {"Control Type", 220, controlTypeValue, toggleControlType},
+    {"Sensitivity", 260, sensitivityValue, stepSensitivity},
+    {"Define Keys...", 300, nullptr, openDefineKeys},
+    {"Back", 340, nullptr, nullptr},
+};
+
+// ---- The screen loop both share ----
+
+static void drawRows(const OptionRow *rows, int count, int selected)
+{
+    drawTitleCity();
+    drawTitleLogo();
+    int white = makecol(255, 255, 255), grey = makecol(140, 140, 140), red = makecol(255, 0, 0);
+    for (int i = 0; i < count; i++) {
+        ttf_set_height(game.gameFont, labelHeight);
+        ttf_draw_text(game.backBuffer, game.gameFont, rows[i].label, labelX, rows[i].y,
+                      i == selected ? white : grey);
+        if (rows[i].value) {
+            ttf_set_height(game.gameFont, valueHeight);
+            ttf_draw_text(game.backBuffer, game.gameFont, rows[i].value(), valueX,
+                          rows[i].y + valueDrop, red);
+        }
+    }
+    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+}
+
+// Runs one option screen until Back or Escape; false when the program must end.
+static bool runOptionScreen(const OptionRow *rows, int count, KeySource nextKey)
+{
+    int selected = 0;
+    for (;;) {
+        drawRows(rows, count, selected);
+        switch (nextKey()) {
+        case KEY_UP:
+            selected = selected == 0 ? count - 1 : selected - 1;
+            break;
+        case KEY_DOWN:
+            selected = selected == count - 1 ? 0 : selected + 1;
+            break;
+        case KEY_ENTER:
+        case KEY_ENTER_PAD:
+        case KEY_SPACE:
+            if (!rows[selected].act)
+                return true;
+            if (!rows[selected].act(nextKey))
+                return false;
+            break;
+        case KEY_ESC:
+            return true;
+        }
+    }
+}
+
+bool gameOptions(KeySource nextKey)
+{
+    return runOptionScreen(gameOptionRows, sizeof gameOptionRows / sizeof *gameOptionRows, nextKey);
+}
+
 bool gameOptionsScreen()
 {
-    return true;
+    return gameOptions(keyboardScancode);
+}
+
+void controlsScreen(KeySource nextKey)
+{
+    runOptionScreen(controlRows, sizeof controlRows / sizeof *controlRows, nextKey);
 }

@@ -74,7 +74,7 @@ int titleMenuKey(int &selection)
     }
 }
 
-static void drawCityBackdrop()
+void drawTitleCity()
 {
     clear_bitmap(game.backBuffer);
     clearZBuffer();
@@ -88,14 +88,14 @@ void logoEntrance()
     BITMAP *logo = game.bitmaps.logo;
     int finalX = logo ? (SCREEN_W - logo->w) / 2 : 0;
     for (int i = 0; i < entranceFrames; i++) {
-        drawCityBackdrop();
+        drawTitleCity();
         if (logo)
             pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i), i, 0, 0, 0,
                                 ftofix(i / 15.0));
         presentFrame();
         rest(0);
     }
-    drawCityBackdrop();
+    drawTitleCity();
     drawTitleLogo();
     presentFrame();
     rest(0);
@@ -111,7 +111,7 @@ static bool waitForKey(uint32_t ms)
 
 static void highScoresInterlude()
 {
-    drawCityBackdrop();
+    drawTitleCity();
     blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     drawTitleLogo();
     showHighScores();
@@ -132,7 +132,7 @@ void titleLoop()
         }
         if (redraw) {
             clear_keybuf();
-            drawCityBackdrop();
+            drawTitleCity();
             if (!logoPending)
                 drawTitleLogo();
             blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);

@@ -9,5 +9,6 @@ void titleLoop();
 int titleMenuKey(int &selection);  // a chosen TitleItem, or -1
 void logoEntrance();
 void resetTitleCamera();
+void drawTitleCity();  // the city from the title camera, in a cleared back buffer
 void drawTitleLogo();
 void drawTitleMenu(int selected);

@@ -12,6 +12,7 @@
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Intro.h"
 #include "Zephyrion/Settings.h"
 #include "Zephyrion/Timers.h"
 #include "Zephyrion/Title.h"
@@ -21,6 +22,7 @@
 static const int initSystemFailedLine = 534;
 static const int loadGraphicsFailedLine = 535;
 static const int loadSoundsFailedLine = 536;
+static const int introFailedLine = 540;
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
 static const int textStartupLine = 685;
@@ -87,6 +89,19 @@ static void setError(const char *format, const char *path)
     uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, format, path);
 }
 
+bool setGameScreenMode()
+{
+    bool low = game.settings.lowSpeedPC;
+    game.screenWidth = low ? lowWidth : highWidth;
+    game.screenHeight = low ? lowHeight : highHeight;
+    return setScreenMode(game.screenWidth, game.screenHeight);
+}
+
+void noteLoadFailure(const char *path)
+{
+    setError("Unable to load %s", path);
+}
+
 bool initSystem()
 {
     if (allegro_init() != 0) {
@@ -107,11 +122,8 @@ bool initSystem()
     loadSettings();
     int depth = desktop_color_depth();
     set_color_depth(depth ? depth : unknownDepthFallback);
-    bool low = game.settings.lowSpeedPC;
-    game.screenWidth = low ? lowWidth : highWidth;
-    game.screenHeight = low ? lowHeight : highHeight;
     set_window_title("Zephyrion");
-    if (!setScreenMode(game.screenWidth, game.screenHeight)) {
+    if (!setGameScreenMode()) {
         logError(screenModeLine, __FILE__, SevError, "%s", allegro_error);
         return false;
     }
@@ -134,7 +146,7 @@ bool loadGraphics()
     }
     game.gameFont = ttf_load("bitmaps/chintzy.ttf");
     if (!game.gameFont) {
-        setError("Unable to load %s", "bitmaps/chintzy.ttf");
+        noteLoadFailure("bitmaps/chintzy.ttf");
         logError(fontLine, __FILE__, SevError, "%s", allegro_error);
         return false;
     }
@@ -155,7 +167,7 @@ bool loadSounds()
     for (const SampleFile &file : sampleFiles) {
         game.samples.*file.slot = load_sample(file.path);
         if (!(game.samples.*file.slot)) {
-            setError("Unable to load %s", file.path);
+            noteLoadFailure(file.path);
             logError(file.failedLine, __FILE__, SevError, "%s", allegro_error);
             return false;
         }
@@ -223,6 +235,10 @@ int zephyrionMain()
         return 0;
     }
     showSplash();
+    if (!runIntro()) {
+        logError(introFailedLine, __FILE__, SevError, "%s", allegro_error);
+        return 0;
+    }
     titleLoop();
     freeSounds();
     freeGraphics();

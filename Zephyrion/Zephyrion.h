@@ -7,6 +7,8 @@
 int zephyrionMain();
 
 bool initSystem();
+bool setGameScreenMode();  // 640 x 480 with LowSpeedPC, else 800 x 600; false with allegro_error set
+void noteLoadFailure(const char *path);  // "Unable to load <path>" into allegro_error
 bool loadGraphics();
 bool loadSounds();
 void showSplash();

@@ -13,11 +13,13 @@
 
 namespace {
 
-const int rootWidth = 1024, rootHeight = 768;  // the test display's size
 const long black = 0x000000;
 const long white = 0xFFFFFF;
 const long grey = 0x8C8C8C;  // unselected menu items
 const std::string banner = "\n\n-----------  New log\n";
+// The splash's 5 s, and the intro's 300 stripes frames of 33 ms, its 2 s
+// still and its 50 spin-out frames: the title cannot come sooner than 18.5 s.
+const double splashAndIntroSeconds = 18;
 
 bool endedCleanly(const GameRun &game)
 {
@@ -61,21 +63,57 @@ class Game : public ::testing::Test {
     GameRun game;
 };
 
-    // The title: the logo at the top, the menu with "Start Game" selected.
-    void expectTitle(const Image &shot, int w, int h)
-    {
-        int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
-        EXPECT_GT(shot.count(white, x0, y0 + 240, x0 + w, y0 + 300), 1500) << "Start Game";
-        EXPECT_GT(shot.count(grey, x0, y0 + 300, x0 + w, y0 + 420), 3000) << "the other items";
-        EXPECT_EQ(0, shot.count(white, x0, y0 + 300, x0 + w, y0 + 420));
-        int logo = 0;  // the logo's light blue letters
-        for (int y = y0 + 15; y < y0 + 165; y++)
-            for (int x = x0; x < x0 + w; x++) {
-                long p = shot.at(x, y);
-                logo += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 150 && (p >> 16) < 230;
-            }
-        EXPECT_GT(logo, 2000);
-    }
+// The title: the logo at the top, the menu with "Start Game" selected.
+struct TitleLook {
+    int startGame = 0, otherItems = 0, whiteBelow = 0, logo = 0;
+};
+
+TitleLook lookAtTitle(const Image &shot, int w, int h)
+{
+    TitleLook look;
+    int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
+    look.startGame = shot.count(white, x0, y0 + 240, x0 + w, y0 + 300);
+    look.otherItems = shot.count(grey, x0, y0 + 300, x0 + w, y0 + 420);
+    look.whiteBelow = shot.count(white, x0, y0 + 300, x0 + w, y0 + 420);
+    for (int y = y0 + 15; y < y0 + 165; y++)  // the logo's light blue letters
+        for (int x = x0; x < x0 + w; x++) {
+            long p = shot.at(x, y);
+            look.logo += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 150 && (p >> 16) < 230;
+        }
+    return look;
+}
+
+bool titleShown(const Image &shot, int w, int h)
+{
+    TitleLook look = lookAtTitle(shot, w, h);
+    return look.startGame > 1500 && look.otherItems > 3000 && look.whiteBelow == 0 &&
+           look.logo > 2000;
+}
+
+void expectTitle(const Image &shot, int w, int h)
+{
+    TitleLook look = lookAtTitle(shot, w, h);
+    EXPECT_GT(look.startGame, 1500) << "Start Game";
+    EXPECT_GT(look.otherItems, 3000) << "the other items";
+    EXPECT_EQ(0, look.whiteBelow);
+    EXPECT_GT(look.logo, 2000);
+}
+
+// Screenshots until the title shows with its logo in place, for up to
+// timeoutMs; the last shot either way.
+Image waitForTitle(const Scratch &dir, int w, int h, int timeoutMs = 40000)
+{
+    Clock::time_point start = Clock::now();
+    Image shot;
+    do {
+        shot = grabScreen();
+        if (titleShown(shot, w, h))
+            break;
+        usleep(250 * 1000);
+    } while (secondsSince(start) * 1000 < timeoutMs);
+    usleep(300 * 1000);  // the menu waits for keys once the logo has landed
+    return grabScreen(dir.file("title.png"));
+}
 
 // The best match of sprite along the screen row whose centre is at y: its
 // left edge on the shot and how much of it shows there.
@@ -149,10 +187,9 @@ TEST_F(Game, ASessionFromTheSplashThroughAGameBackToTheTitleAndOut)
     expectSplash("bitmaps/SplashScreenHigh.png", 800, 600);
     EXPECT_FALSE(dir.exists("Zephyrion.cfg"));  // nothing is written before the end
 
-    usleep(6000 * 1000);  // the rest of the splash and the logo's entrance
-    EXPECT_GE(secondsSince(start), 5.0);
-    Image title = grabScreen(dir.file("title.png"));
+    Image title = waitForTitle(dir, 800, 600);  // after the splash and the intro
     expectTitle(title, 800, 600);
+    EXPECT_GE(secondsSince(start), splashAndIntroSeconds);
 
     pressKey(window, "Return");  // start a game over the city shown
     usleep(7000 * 1000);         // the approach
@@ -195,8 +232,7 @@ TEST_F(Game, LowSpeedPcShowsTheLowSplashAndAMissingBitmapIsOnlyAWarning)
     ASSERT_FALSE(window.empty());
     usleep(1500 * 1000);
     expectSplash("bitmaps/SplashScreenLow.png", 640, 480);
-    usleep(6000 * 1000);
-    expectTitle(grabScreen(dir.file("title.png")), 640, 480);
+    expectTitle(waitForTitle(dir, 640, 480), 640, 480);
     pressKey(window, "Escape");
     ASSERT_TRUE(waitForExit(game, 15000));
     EXPECT_TRUE(endedCleanly(game));
@@ -220,6 +256,20 @@ TEST_F(Game, MissingSampleEndsStartUpBeforeTheSplashAndSavesNothing)
                        "ERR:0536:Zephyrion.cpp - Unable to load sounds/010.wav\n",
               dir.read("ErrorLog.txt"));
     EXPECT_EQ(cfg, dir.read("Zephyrion.cfg"));
+}
+
+TEST_F(Game, AMissingIntroSampleEndsStartUpAfterTheSplashAndSavesNothing)
+{
+    std::filesystem::remove(dir.file("sounds/016.wav"));
+    Clock::time_point start = Clock::now();
+    game = startGame(dir);
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_GE(secondsSince(start), 5.0) << "the splash comes first";
+    EXPECT_TRUE(endedCleanly(game));
+    EXPECT_EQ(banner + "ERR:0996:Zephyrion.cpp - Unable to load sounds/016.wav\n"
+                       "ERR:0540:Zephyrion.cpp - Unable to load sounds/016.wav\n",
+              dir.read("ErrorLog.txt"));
+    EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
 }
 
 TEST_F(Game, MissingFontEndsStartUpAndSavesNothing)
@@ -273,7 +323,7 @@ TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
     game = startGame(dir);
     std::string window = waitForWindow(10000);
     ASSERT_FALSE(window.empty());
-    usleep(7500 * 1000);          // the splash and the logo's entrance
+    expectTitle(waitForTitle(dir, 800, 600), 800, 600);
     pressKey(window, "Return");
     usleep(7500 * 1000);          // the approach, down to the street ahead of strip 0
     Image before = grabScreen(dir.file("before-firing.png"));
@@ -334,7 +384,7 @@ TEST_F(Game, TheHudFitsTheLowSpeedScreen)
     game = startGame(dir);
     std::string window = waitForWindow(10000);
     ASSERT_FALSE(window.empty());
-    usleep(7500 * 1000);
+    expectTitle(waitForTitle(dir, 640, 480), 640, 480);
     pressKey(window, "Return");
     usleep(7500 * 1000);
     expectHud(dir, grabScreen(dir.file("hud-640.png")), 640, 480, "***", "******");
@@ -343,6 +393,121 @@ TEST_F(Game, TheHudFitsTheLowSpeedScreen)
     pressKey(window, "Escape");
     ASSERT_TRUE(waitForExit(game, 15000));
     EXPECT_TRUE(endedCleanly(game));
+}
+
+}  // namespace
+
+namespace {
+
+const long yellow = 0xFFFF00, blue = 0x0000FF;
+
+// Everything a newcomer meets, screen by screen, each one photographed: the
+// splash, the intro (keys pressed during it change nothing), the title, Game
+// Options with the display mode switched there and back, Controls, a whole
+// Define Keys pass, a game, game over, the High Scores interlude and the way out.
+TEST_F(Game, ANewcomersPathThroughEveryScreen)
+{
+    Clock::time_point start = Clock::now();
+    game = startGame(dir);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    usleep(1500 * 1000);
+    expectSplash("bitmaps/SplashScreenHigh.png", 800, 600);
+
+    usleep(5500 * 1000);  // into the intro's stripes
+    Image stripes = grabScreen(dir.file("intro-stripes.png"));
+    int frame = stripes.count(yellow, 112, 84, 152, 684) + stripes.count(blue, 112, 84, 152, 684);
+    EXPECT_GT(frame, 40 * 600 * 9 / 10) << "stripes down the 40-pixel frame";
+    EXPECT_EQ(0, stripes.count(yellow, 152, 124, 872, 644)) << "the loading picture inside it";
+    for (const char *key : {"Return", "Escape", "space"})
+        pressKey(window, key);  // the intro reads no keys
+    Image still;  // the still title picture, once the stripes have gone
+    for (int tries = 0; tries < 60; tries++) {
+        still = grabScreen();
+        if (still.count(yellow, 112, 84, 152, 684) == 0)
+            break;
+        usleep(250 * 1000);
+    }
+    still = grabScreen(dir.file("intro-still.png"));
+    Image picture = loadImage(dir.file("bitmaps/Intro.png"));  // the picture's own size
+    EXPECT_LT(differingPixels(still, 112 + 40, 84 + 40, picture), 720 * 520 / 20)
+        << "the title picture, centred";
+    EXPECT_EQ(0, still.count(yellow, 112, 84, 152, 684)) << "the stripes are gone";
+
+    Image title = waitForTitle(dir, 800, 600);
+    expectTitle(title, 800, 600);
+    EXPECT_GE(secondsSince(start), splashAndIntroSeconds);
+
+    pressKey(window, "Down");
+    pressKey(window, "Return");
+    usleep(800 * 1000);
+    Image options = grabScreen(dir.file("game-options.png"));
+    EXPECT_GT(options.count(white, 112 + 60, 84 + 180, 112 + 300, 84 + 220), 300) << "System";
+    EXPECT_GT(options.count(0xFF0000, 112 + 390, 84 + 180, 112 + 700, 84 + 340), 500)
+        << "the values";
+
+    pressKey(window, "Return");  // System: to 640 x 480...
+    usleep(1500 * 1000);
+    EXPECT_EQ("640x480", pictureSize());
+    Image low = grabScreen(dir.file("game-options-640.png"));
+    EXPECT_GT(low.count(white, 192 + 60, 144 + 180, 192 + 300, 144 + 220), 300) << "System";
+    pressKey(window, "Return");  // ...and back
+    usleep(1500 * 1000);
+    EXPECT_EQ("800x600", pictureSize());
+
+    for (int i = 0; i < 4; i++)
+        pressKey(window, "Down");
+    pressKey(window, "Return");
+    usleep(800 * 1000);
+    Image controls = grabScreen(dir.file("controls.png"));
+    EXPECT_GT(controls.count(white, 112 + 60, 84 + 180, 112 + 330, 84 + 220), 300) << "Use Mouse";
+
+    for (int i = 0; i < 3; i++)
+        pressKey(window, "Down");
+    pressKey(window, "Return");
+    usleep(800 * 1000);
+    grabScreen(dir.file("define-keys.png"));
+    for (const char *key : {"a", "d", "w", "s", "q", "e", "x", "Return"})
+        pressKey(window, key);
+    usleep(600 * 1000);
+    Image selected = grabScreen(dir.file("keys-selected.png"));
+    EXPECT_GT(selected.count(white, 112 + 250, 84 + 450, 112 + 550, 84 + 480), 200)
+        << "Keys Selected";
+    usleep(2000 * 1000);
+    pressKey(window, "Escape");  // Controls
+    usleep(500 * 1000);
+    pressKey(window, "Escape");  // Game Options
+    usleep(1500 * 1000);
+    Image back = grabScreen(dir.file("title-after-options.png"));
+    EXPECT_GT(back.count(white, 112, 84 + 300, 912, 84 + 360), 1500) << "still on Game Options";
+
+    pressKey(window, "Up");
+    pressKey(window, "Return");  // "Start Game"
+    usleep(7000 * 1000);
+    grabScreen(dir.file("flying.png"));
+    holdKey(window, "Escape", 300);
+    usleep(1000 * 1000);
+    Image over = grabScreen(dir.file("game-over.png"));
+    EXPECT_GT(over.count(0xDC0000, 112, 84 + 60, 912, 84 + 110), 500) << "Game Over";
+
+    usleep(5000 * 1000);  // the title again, then ten quiet seconds
+    usleep(10500 * 1000);
+    Image table = grabScreen(dir.file("high-scores.png"));
+    EXPECT_GT(table.count(0x0000FF, 112 + 20, 84 + 210, 112 + 500, 84 + 450), 1000)
+        << "the rows in blue";
+    pressKey(window, "Return");  // only brings the title back
+    usleep(1000 * 1000);
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(endedCleanly(game));
+
+    std::string cfg = dir.read("Zephyrion.cfg");
+    for (const char *line : {"Left = 1\n", "Right = 4\n", "PitchForward = 23\n",
+                             "PitchBack = 19\n", "TorqueIncrease = 23\n", "TorqueDecrease = 19\n",
+                             "Accelerate = 17\n", "Deccelerate = 5\n", "Stop = 24\n",
+                             "Fire = 67\n", "LowSpeedPC = 0\n"})
+        EXPECT_NE(std::string::npos, cfg.find(line)) << line;
+    EXPECT_FALSE(dir.exists("ErrorLog.txt"));
 }
 
 }  // namespace

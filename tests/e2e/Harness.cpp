@@ -131,6 +131,29 @@ std::string waitForWindow(int timeoutMs)
     return "";
 }
 
+std::string pictureSize()
+{
+    // Full screen shows the picture in an unnamed window inside one that
+    // covers the display; a window of our own carries the game's name.
+    std::istringstream tree(run("xwininfo -root -tree 2>/dev/null"));
+    std::string line, named;
+    while (std::getline(tree, line)) {
+        size_t close = line.find("): (");
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(line.find(')', close + 3) + 1));
+        std::string geometry;
+        rest >> geometry;
+        std::string size = geometry.substr(0, geometry.find('+'));
+        if (size == std::to_string(rootWidth) + "x" + std::to_string(rootHeight))
+            continue;
+        if (line.find("\"Zephyrion\"") == std::string::npos)
+            return size;
+        named = size;
+    }
+    return named;
+}
+
 void pressKey(const std::string &window, const std::string &key)
 {
     run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool keydown " + key +

@@ -8,6 +8,9 @@
 
 #include <sys/types.h>
 
+// The test display's size, pixels.
+const int rootWidth = 1024, rootHeight = 768;
+
 // The display of this test process's Xvfb (":N"), started before the first test.
 const std::string &testDisplay();
 
@@ -39,6 +42,10 @@ void killGame(GameRun &run);
 
 // The game's window id, or "" when none appears within timeoutMs.
 std::string waitForWindow(int timeoutMs);
+
+// The size of the game's picture on the display, "WxH": its full-screen
+// picture, else its window; "" when there is neither.
+std::string pictureSize();
 
 // Presses and releases a key (an xdotool key name) in the game's window.
 void pressKey(const std::string &window, const std::string &key);

@@ -32,7 +32,8 @@ class Xvfb : public ::testing::Environment {
             dup2(quiet, 1);
             dup2(quiet, 2);
             std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+            std::string size = std::to_string(rootWidth) + "x" + std::to_string(rootHeight) + "x24";
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", size.c_str(),
                    "-nolisten", "tcp", "-noreset", (char *)nullptr);
             _exit(127);
         }

@@ -1,0 +1,127 @@
+// The Define Keys screen. See DefineKeys.h.
+#include "Zephyrion/DefineKeys.h"
+
+#include <allegro.h>
+
+#include "Std/3D.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
+#include "Zephyrion/Title.h"
+#include "text/Ttf.h"
+
+static const int labelX = 60, newX = 390, currentX = 510;
+static const int labelHeight = 28, nameHeight = 18;
+static const int headingY = 156, nameDrop = 6;  // a key's name sits this far below its label's top
+static const int selectedY = 450;
+static const int selectedPauseMs = 2000;
+static const int pairedRows = 4;  // the pitch or torque pair is done after this row
+
+struct ActionRow {
+    const char *modern, *oldSchool;
+    int y;
+    int modernBinding, oldSchoolBinding;
+};
+
+static const ActionRow actionRows[definedActions] = {
+    {"Left", "Left", 180, BindLeft, BindLeft},
+    {"Right", "Right", 210, BindRight, BindRight},
+    {"Pitch Forward", "Torque Increase", 240, BindPitchForward, BindTorqueIncrease},
+    {"Pitch Back", "Torque Decrease", 270, BindPitchBack, BindTorqueDecrease},
+    {"Accelerate", "Accelerate", 300, BindAccelerate, BindAccelerate},
+    {"Deccelerate", "Deccelerate", 330, BindDeccelerate, BindDeccelerate},
+    {"Stop", "Stop", 360, BindStop, BindStop},
+    {"Fire", "Fire", 390, BindFire, BindFire},
+};
+
+static void write(const char *text, int height, int x, int y, int colour)
+{
+    ttf_set_height(game.gameFont, height);
+    ttf_draw_text(screen, game.gameFont, text, x, y, colour);
+}
+
+static void label(int row, bool oldSchool, int colour)
+{
+    const ActionRow &r = actionRows[row];
+    write(oldSchool ? r.oldSchool : r.modern, labelHeight, labelX, r.y, colour);
+}
+
+static int binding(int row, bool oldSchool)
+{
+    return oldSchool ? actionRows[row].oldSchoolBinding : actionRows[row].modernBinding;
+}
+
+static void drawScreen(bool oldSchool)
+{
+    drawTitleCity();
+    drawTitleLogo();
+    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    int grey = makecol(140, 140, 140);
+    for (int row = 0; row < definedActions; row++) {
+        label(row, oldSchool, grey);
+        write(scancode_to_name(game.keyBindings[binding(row, oldSchool)]), nameHeight, currentX,
+              actionRows[row].y + nameDrop, grey);
+    }
+    write("New", nameHeight, newX, headingY, grey);
+    write("Current", nameHeight, currentX, headingY, grey);
+    label(0, oldSchool, makecol(255, 255, 255));
+}
+
+// The next key not yet taken in this pass, or KEY_ESC; a taken key sounds the refusal.
+static int untakenKey(KeySource nextKey, const int *taken, int count)
+{
+    for (;;) {
+        int scancode = nextKey();
+        if (scancode == KEY_ESC)
+            return KEY_ESC;
+        bool refused = false;
+        for (int i = 0; i < count; i++)
+            refused |= taken[i] == scancode;
+        if (!refused)
+            return scancode;
+        playOnce(game.samples.refusal);
+    }
+}
+
+// The pitch and torque actions share their keys: the pair not asked for
+// follows the pair just bound.
+static void couplePairs(bool oldSchool)
+{
+    int *keys = game.keyBindings;
+    if (oldSchool) {
+        keys[BindPitchForward] = keys[BindTorqueIncrease];
+        keys[BindPitchBack] = keys[BindTorqueDecrease];
+    } else {
+        keys[BindTorqueIncrease] = keys[BindPitchForward];
+        keys[BindTorqueDecrease] = keys[BindPitchBack];
+    }
+}
+
+void defineKeys(KeySource nextKey)
+{
+    bool oldSchool = game.settings.oldSchool;
+    int taken[definedActions] = {};
+    drawScreen(oldSchool);
+    int white = makecol(255, 255, 255), grey = makecol(140, 140, 140), red = makecol(255, 0, 0);
+    for (int row = 0; row < definedActions; row++) {
+        int scancode = untakenKey(nextKey, taken, row);
+        if (scancode == KEY_ESC)
+            return;  // the rows done keep their new keys
+        taken[row] = scancode;
+        game.keyBindings[binding(row, oldSchool)] = scancode;
+        write(scancode_to_name(scancode), nameHeight, newX, actionRows[row].y + nameDrop, red);
+        label(row, oldSchool, grey);
+        if (row + 1 < definedActions)
+            label(row + 1, oldSchool, white);
+        if (row + 1 == pairedRows)
+            couplePairs(oldSchool);
+    }
+    const char *done = "Keys Selected";
+    ttf_set_height(game.gameFont, labelHeight);
+    write(done, labelHeight, (SCREEN_W - ttf_text_width(game.gameFont, done)) / 2, selectedY, white);
+    rest(selectedPauseMs);
+}
+
+void defineKeysScreen()
+{
+    defineKeys(keyboardScancode);
+}

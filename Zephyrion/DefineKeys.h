@@ -1,0 +1,10 @@
+// The Define Keys screen, opened from Controls: one pass over the eight actions
+// of the current control type, each bound to the next key pressed.
+#pragma once
+
+#include "Zephyrion/Options.h"
+
+const int definedActions = 8;
+
+void defineKeysScreen();
+void defineKeys(KeySource nextKey);

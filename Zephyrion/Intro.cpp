@@ -1,0 +1,157 @@
+// The intro. See Intro.h.
+#include "Zephyrion/Intro.h"
+
+#include <allegro.h>
+#include <loadpng.h>
+
+#include <cstdlib>
+
+#include "Std/3D.h"
+#include "Std/Errors.h"
+#include "Zephyrion/Frame.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
+#include "Zephyrion/Zephyrion.h"
+
+// The intro is part of start-up, so its lines are logged as start-up's.
+static const char *const startupSource = "Zephyrion.cpp";
+
+static const int border = 80;  // the picture sits half of it in from the top left
+static const int stripeFrames = 300;
+static const int bandHeight = 25, shortestBandStep = 5;
+static const int stripesVolume = 100, stripesPitch = 920, loopPitch = 900;
+static const int centred = 128;
+static const int stillMs = 2000;
+static const float spinScaleStep = 0.02f, lowSpinScaleStep = 0.01f;
+static const float spinTurn = 18.0f, lowSpinTurn = 12.0f;
+
+struct IntroSample {
+    const char *path;
+    int failedLine;
+};
+
+static const int introSampleCount = 3;
+static const IntroSample introSamples[introSampleCount] = {
+    {"sounds/001.wav", 994},  // the start, as the picture spins
+    {"sounds/015.wav", 995},  // the stripes
+    {"sounds/016.wav", 996},  // the stripes' loop, once the first sound is over
+};
+
+static void presentIntroFrame()
+{
+    presentFrame();
+    rest(0);
+}
+
+// Bands of blue and yellow down the back buffer, each step shorter than a
+// band so that the later band covers the lower part of the one before.
+static void drawStripes(bool &yellow)
+{
+    for (int y = 0; y < SCREEN_H; y += rand() % (bandHeight - shortestBandStep) + shortestBandStep) {
+        int colour = yellow ? makecol(255, 255, 0) : makecol(0, 0, 255);
+        yellow = !yellow;
+        rectfill(game.backBuffer, 0, y, SCREEN_W, y + bandHeight, colour);
+    }
+}
+
+static void stripesPhase(BITMAP *picture, bool showPicture, SAMPLE *stripes, SAMPLE *loop,
+                         IntroRun &run)
+{
+    bool yellow = false;
+    int voice = play_sample(stripes, stripesVolume, centred, stripesPitch, 0);
+    for (int frame = 0; frame < stripeFrames; frame++) {
+        drawStripes(yellow);
+        bool stripesOver = voice < 0 || voice_get_position(voice) == -1;
+        if (stripesOver && run.loopStarts == 0) {
+            play_sample(loop, stripesVolume, centred, loopPitch, 1);
+            run.loopStarts++;
+            run.loopStartFrame = frame;
+        }
+        if (showPicture)
+            blit(picture, game.backBuffer, 0, 0, border / 2, border / 2, picture->w, picture->h);
+        presentIntroFrame();
+        run.stripeFrames++;
+    }
+    stop_sample(stripes);
+    stop_sample(loop);
+}
+
+static void drawTurned(BITMAP *picture, bool showPicture, float angle, float scale)
+{
+    clear_bitmap(game.backBuffer);
+    if (showPicture)
+        pivot_scaled_sprite(game.backBuffer, picture, SCREEN_W / 2, SCREEN_H / 2, picture->w / 2,
+                            picture->h / 2, ftofix(angle), ftofix(scale));
+}
+
+static void spinOut(BITMAP *picture, bool showPicture, IntroRun &run)
+{
+    bool low = game.settings.lowSpeedPC;
+    float step = low ? lowSpinScaleStep : spinScaleStep;
+    run.spinTurn = low ? lowSpinTurn : spinTurn;
+    float angle = 0, scale = 1.0f;
+    while (scale > step) {
+        angle = addAngle255(angle, run.spinTurn);
+        drawTurned(picture, showPicture, angle, scale);
+        presentIntroFrame();
+        run.spinFrames++;
+        scale -= step;
+    }
+}
+
+// A picture that did not load (or no room for the frame) is left out: the
+// stripes show alone, the still and the spin-out stay black.
+static bool stretchInto(BITMAP *picture, const char *path)
+{
+    BITMAP *loaded = picture ? load_png(path, nullptr) : nullptr;
+    if (!loaded)
+        return false;
+    stretch_blit(loaded, picture, 0, 0, loaded->w, loaded->h, 0, 0, picture->w, picture->h);
+    destroy_bitmap(loaded);
+    return true;
+}
+
+static void destroySamples(SAMPLE **samples, int count)
+{
+    for (int i = 0; i < count; i++)
+        if (samples[i])
+            destroy_sample(samples[i]);
+}
+
+bool playIntro(IntroRun &run)
+{
+    SAMPLE *samples[introSampleCount] = {};
+    for (int i = 0; i < introSampleCount; i++) {
+        samples[i] = load_sample(introSamples[i].path);
+        if (!samples[i]) {
+            noteLoadFailure(introSamples[i].path);
+            logError(introSamples[i].failedLine, startupSource, SevError, "%s", allegro_error);
+            destroySamples(samples, i);
+            return false;
+        }
+    }
+    SAMPLE *start = samples[0], *stripes = samples[1], *loop = samples[2];
+    BITMAP *picture = create_bitmap(SCREEN_W - border, SCREEN_H - border);
+    if (picture)
+        run.pictureW = picture->w, run.pictureH = picture->h;
+    bool loading = stretchInto(picture, "bitmaps/LoadScreen.png");
+    stripesPhase(picture, loading, stripes, loop, run);
+
+    bool title = stretchInto(picture, "bitmaps/Intro.png");
+    drawTurned(picture, title, 0, 1.0f);
+    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    rest(stillMs);
+    playOnce(start);
+    spinOut(picture, title, run);
+
+    if (picture)
+        destroy_bitmap(picture);
+    destroySamples(samples, introSampleCount);
+    return true;
+}
+
+bool runIntro()
+{
+    IntroRun run;
+    return playIntro(run);
+}
