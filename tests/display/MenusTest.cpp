@@ -8,6 +8,8 @@
 
 #include "AllegroScreen.h"
 #include "Std/3D.h"
+#include "Std/Errors.h"
+#include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/DefineKeys.h"
 #include "Zephyrion/GameState.h"
@@ -109,6 +111,31 @@ TEST_F(Menus, TogglingSystemTwiceReloadsEverythingAtEachSize)
     EXPECT_EQ(800, game.backBuffer->w);
     EXPECT_NE(nullptr, game.bitmaps.hudBar);
     EXPECT_EQ(-500, camera->y);
+}
+
+// A colour depth no mode has makes both the new mode and the way back fail:
+// the screen says the program must end, with both failures logged and the
+// graphics released once.
+TEST_F(Menus, ADisplayModeThatCannotBeSetNorUndoneEndsTheProgram)
+{
+    errorLogFresh = true;
+    set_color_depth(12);
+    play({KEY_ENTER});
+    EXPECT_FALSE(gameOptions(scripted));
+    set_color_depth(32);
+    EXPECT_EQ(1u, script.seen.size()) << "left at once";
+    EXPECT_EQ(nullptr, game.backBuffer);
+    EXPECT_EQ(nullptr, game.gameFont);
+    EXPECT_FALSE(game.settings.lowSpeedPC) << "the mode that worked is the one saved";
+    freeGraphics();  // shutdown releases again: nothing twice
+    closeLogs();
+    std::string log = dir.read("ErrorLog.txt");
+    size_t first = log.find("ERR:"), second = log.find("ERR:", first + 1);
+    EXPECT_NE(std::string::npos, first) << log;
+    EXPECT_NE(std::string::npos, second) << log;
+    EXPECT_NE(std::string::npos, log.find("Options.cpp")) << log;
+    ASSERT_TRUE(setScreenMode(800, 600));
+    ASSERT_TRUE(loadGraphics());
 }
 
 // ---- Define Keys ----
