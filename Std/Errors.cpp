@@ -55,19 +55,19 @@ void logError(int line, const char *path, int severity, const char *fmt, ...)
     }
     if (!errorLog) {
         errorLog = fopen("ErrorLog.txt", errorLogFresh ? "wt" : "at");
-        if (!errorLog)
-            return;
-        fputs("\n\n-----------  New log\n", errorLog);
+        if (errorLog)
+            fputs("\n\n-----------  New log\n", errorLog);
     }
+    // A folder the log cannot be written in still gets its lines told, on stderr.
+    FILE *out = errorLog ? errorLog : stderr;
     // The message goes straight to the file: no buffer for a long argument to overrun.
-    fprintf(errorLog, "%s:%.4d:%.*s - ", severityTag(severity), line, logBaseNameMax,
-            baseName(path));
+    fprintf(out, "%s:%.4d:%.*s - ", severityTag(severity), line, logBaseNameMax, baseName(path));
     va_list args;
     va_start(args, fmt);
-    vfprintf(errorLog, fmt, args);
+    vfprintf(out, fmt, args);
     va_end(args);
-    fputs("\n", errorLog);
-    fflush(errorLog);
+    fputs("\n", out);
+    fflush(out);
 }
 
 static unsigned msSinceTraceReference()

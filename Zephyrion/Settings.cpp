@@ -2,10 +2,15 @@
 #include "Zephyrion/Settings.h"
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/HighScores.h"
@@ -164,4 +169,131 @@ void saveSettings()
     set_config_int("Misc", "ShowFPS", s.showFPS);
     set_config_int("Misc", "FrameRate", s.frameRate);
     set_config_int("Misc", "MouseRatio", s.mouseRatio);
+}
+
+bool settingsFileWritable(const char *path)
+{
+    struct stat st;
+    if (stat(path, &st) != 0)
+        return errno == ENOENT && access(".", W_OK) == 0;
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    return access(path, W_OK) == 0;
+}
+
+// ---- The file itself ----
+
+static std::string settingsPath;  // the selected file
+static std::string mendedText;    // what Allegro reads when the file needed mending
+static bool rewriteNeeded = false;
+
+// Allegro reads the file as UTF-8: a stray lead byte would swallow the line
+// breaks after it.
+static bool isTextLine(const std::string &line)
+{
+    size_t i = 0;
+    while (i < line.size()) {
+        unsigned char c = line[i];
+        int follow = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
+                   : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (follow < 0 || (c < ' ' && c != '\t' && c != '\r') || c == 0x7F)
+            return false;
+        if (follow > 0 && c < 0xC2)  // overlong forms
+            return false;
+        for (int k = 1; k <= follow; k++)
+            if (i + k >= line.size() || (line[i + k] & 0xC0) != 0x80)
+                return false;
+        i += follow + 1;
+    }
+    return true;
+}
+
+static bool isSectionLine(const std::string &line)
+{
+    size_t first = line.find_first_not_of(" \t");
+    return first != std::string::npos && line[first] == '[';
+}
+
+static std::string readWhole(const char *path)
+{
+    std::string text;
+    FILE *file = fopen(path, "rb");
+    if (!file)
+        return text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, n);
+    fclose(file);
+    return text;
+}
+
+static void writeWhole(const char *path, const std::string &text)
+{
+    FILE *file = fopen(path, "wb");
+    if (!file)
+        return;
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+}
+
+// The file's text lines, with a blank line before every section after the
+// first: Allegro adds a key a section lacks before the blank line that ends
+// the section, and without one the key lands in the next section, where the
+// next run would not look. True when anything had to change.
+static bool mendText(const std::string &text, std::string &mended)
+{
+    bool changed = false, blankBefore = true, inSection = false;
+    mended.clear();
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        bool lastLine = end == std::string::npos;
+        if (lastLine)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!isTextLine(line)) {
+            changed = true;
+            continue;
+        }
+        if (isSectionLine(line)) {
+            if (inSection && !blankBefore) {
+                mended += "\n";
+                changed = true;
+            }
+            inSection = true;
+        }
+        mended += line + "\n";
+        changed |= lastLine;
+        blankBefore = line.find_first_not_of(" \t\r") == std::string::npos;
+    }
+    return changed;
+}
+
+void selectSettingsFile(const char *path)
+{
+    settingsPath = path;
+    rewriteNeeded = mendText(readWhole(path), mendedText);
+    if (rewriteNeeded)
+        set_config_data(mendedText.data(), (int)mendedText.size());
+    else
+        set_config_file(path);
+}
+
+void writeSettingsFile()
+{
+    const char *path = settingsPath.c_str();
+    if (rewriteNeeded) {
+        writeWhole(path, mendedText);
+        set_config_file(path);
+        rewriteNeeded = false;
+    }
+    saveSettings();
+    flush_config_file();
+    // What Allegro wrote is mended too, so that the next run reads it unchanged.
+    std::string written;
+    if (mendText(readWhole(path), written))
+        writeWhole(path, written);
 }

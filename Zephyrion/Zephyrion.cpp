@@ -5,7 +5,9 @@
 #include <loadpng.h>
 
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "Std/3D.h"
@@ -23,6 +25,8 @@ static const int initSystemFailedLine = 534;
 static const int loadGraphicsFailedLine = 535;
 static const int loadSoundsFailedLine = 536;
 static const int introFailedLine = 540;
+static const int settingsUnsavedLine = 545;
+static const char *const configFile = "Zephyrion.cfg";
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
 static const int textStartupLine = 685;
@@ -118,7 +122,7 @@ bool initSystem()
         return false;
     disable_hardware_cursor();
     register_png_file_type();
-    set_config_file("Zephyrion.cfg");
+    selectSettingsFile(configFile);
     loadSettings();
     int depth = desktop_color_depth();
     set_color_depth(depth ? depth : unknownDepthFallback);
@@ -242,7 +246,10 @@ int zephyrionMain()
     titleLoop();
     freeSounds();
     freeGraphics();
-    saveSettings();
-    flush_config_file();
+    if (!settingsFileWritable(configFile))
+        logError(settingsUnsavedLine, __FILE__, SevError,
+                 "Unable to save the settings and high scores to %s: %s", configFile,
+                 strerror(errno));
+    writeSettingsFile();
     return 0;
 }

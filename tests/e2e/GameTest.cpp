@@ -286,7 +286,7 @@ TEST_F(Game, MissingFontEndsStartUpAndSavesNothing)
 
 TEST_F(Game, WithoutADisplayItSaysSoAndEnds)
 {
-    game = startGame(dir, false);
+    game = startGame(dir, NoDisplay);
     ASSERT_TRUE(waitForExit(game, 10000));
     EXPECT_TRUE(endedCleanly(game));
     std::string log = dir.read("ErrorLog.txt");

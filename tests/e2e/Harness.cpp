@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,8 +55,10 @@ Scratch::~Scratch()
 {
     if (getenv("KEEP_SCRATCH"))
         fprintf(stderr, "scratch kept: %s\n", path.c_str());
-    else
+    else {
+        chmod(path.c_str(), 0700);  // a read-only run leaves it so
         fs::remove_all(path);
+    }
 }
 
 std::string Scratch::read(const std::string &name) const
@@ -76,19 +79,26 @@ bool Scratch::exists(const std::string &name) const
     return fs::exists(file(name));
 }
 
-GameRun startGame(const Scratch &dir, bool withDisplay)
+GameRun startGame(const Scratch &dir, StartMode mode)
 {
+    const uid_t nobody = 65534;
     GameRun game;
     game.pid = fork();
     if (game.pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (chdir(dir.path.c_str()) != 0)
             _exit(126);
-        int out = open("game-output.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int out = open("game-output.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666);
         dup2(out, 1);
         dup2(out, 2);
-        if (!withDisplay)
+        if (mode == NoDisplay)
             unsetenv("DISPLAY");
+        if (mode == ReadOnlyFolder) {
+            // Root may write anywhere, so the game then runs as nobody.
+            if (chmod(".", 0555) != 0 ||
+                (getuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)))
+                _exit(125);
+        }
         execl(GAME_BINARY, GAME_BINARY, (char *)nullptr);
         _exit(127);
     }

@@ -31,8 +31,14 @@ struct GameRun {
     int exitStatus = -1;  // as from waitpid, once it has ended
 };
 
-// Starts the game in dir; withDisplay false runs it with no X display at all.
-GameRun startGame(const Scratch &dir, bool withDisplay = true);
+enum StartMode {
+    WithDisplay,     // the test's X display
+    NoDisplay,       // no X display at all
+    ReadOnlyFolder,  // its folder made read-only, and the game not its owner
+};
+
+// Starts the game in dir.
+GameRun startGame(const Scratch &dir, StartMode mode = WithDisplay);
 
 // Waits up to timeoutMs for the game to end by itself; false if it is still running.
 bool waitForExit(GameRun &run, int timeoutMs);

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "ScratchDir.h"
 #include "Zephyrion/GameState.h"
@@ -287,6 +292,63 @@ TEST_F(ConfigFile, GarbageValuesLeaveASafeGame)
     EXPECT_EQ(1, game.highScores[2].score);
     EXPECT_EQ(2, game.highScores[2].cities);
     EXPECT_STREQ("KVZ", game.highScores[2].name);
+}
+
+// Binary junk would throw Allegro's UTF-8 reader out of step: the lines around
+// it keep their values, and the file written back is text that reads back the same.
+TEST_F(ConfigFile, LinesThatAreNotTextAreLeftOutAndTheFileWrittenWithoutThem)
+{
+    std::string junk = "\xF0[Keys]\x01\x00\xFF\xC0\xAF";
+    writeText("Zephyrion.cfg", "# kept\n[Settings]\nNumLives = 5\n" + junk +
+                                   "\nDifficulty = 3\r\n[Keys]\nLeft = 30\nh\xC3\xA9 = caf\xC3\xA9\n");
+    selectSettingsFile("Zephyrion.cfg");
+    loadSettings();
+    EXPECT_EQ(5, game.settings.numLives);
+    EXPECT_EQ(3, game.settings.difficulty);
+    EXPECT_EQ(30, game.keyBindings[BindLeft]);
+    writeSettingsFile();
+    std::string written = readText("Zephyrion.cfg");
+    EXPECT_EQ(0u, written.find("# kept\n[Settings]\n"));
+    EXPECT_EQ(std::string::npos, written.find('\x01'));
+    EXPECT_NE(std::string::npos, written.find("h\xC3\xA9 = caf\xC3\xA9")) << "UTF-8 is text";
+
+    game = GameState();
+    selectSettingsFile("Zephyrion.cfg");
+    loadSettings();
+    EXPECT_EQ(5, game.settings.numLives);
+    writeSettingsFile();
+    EXPECT_EQ(written, readText("Zephyrion.cfg"));
+}
+
+// Without a blank line before [Keys], Allegro would add Settings' new keys under
+// [Keys], where the next run could not find them: the choice would be lost.
+TEST_F(ConfigFile, ASettingAddedToASectionWithoutABlankLineAfterItIsReadBack)
+{
+    writeText("Zephyrion.cfg", "[Settings]\nNumLives = 5\n[Keys]\nLeft = 30\n");
+    selectSettingsFile("Zephyrion.cfg");
+    loadSettings();
+    game.settings.lowSpeedPC = true;
+    writeSettingsFile();
+    std::string written = readText("Zephyrion.cfg");
+    game = GameState();
+    selectSettingsFile("Zephyrion.cfg");
+    loadSettings();
+    EXPECT_TRUE(game.settings.lowSpeedPC) << written;
+    EXPECT_EQ(5, game.settings.numLives);
+    writeSettingsFile();
+    EXPECT_EQ(written, readText("Zephyrion.cfg"));
+}
+
+TEST_F(ConfigFile, OnlyAFileOrAFreshNameInAWritableFolderCanBeSaved)
+{
+    EXPECT_TRUE(settingsFileWritable("Zephyrion.cfg"));  // none yet
+    writeText("Zephyrion.cfg", "");
+    EXPECT_TRUE(settingsFileWritable("Zephyrion.cfg"));
+    remove("Zephyrion.cfg");
+    mkdir("Zephyrion.cfg", 0755);
+    EXPECT_FALSE(settingsFileWritable("Zephyrion.cfg"));
+    EXPECT_EQ(EISDIR, errno);
+    rmdir("Zephyrion.cfg");
 }
 
 }  // namespace

@@ -1,0 +1,201 @@
+// The real game against what a player's machine may hold: hand-edited or broken
+// configuration files, broken assets and a folder it may not write in. Each
+// time it must start, play, end cleanly and keep what it can.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "Harness.h"
+
+namespace {
+
+const char *const settingKeys[] = {"LowSpeedPC", "OldSchool", "Classic",    "NumLives",
+                                   "Difficulty", "UseMouse",  "Sensitivity"};
+const char *const bindingKeys[] = {"Left",           "Right",          "PitchForward",
+                                   "PitchBack",      "TorqueIncrease", "TorqueDecrease",
+                                   "Accelerate",     "Deccelerate",    "Stop",
+                                   "Fire"};
+const char *const miscKeys[] = {"ShowFPS", "FrameRate", "MouseRatio"};
+
+// Every key of every section given the same value.
+std::string everyKey(const std::string &value)
+{
+    std::string text = "[Settings]\n";
+    for (const char *key : settingKeys)
+        text += std::string(key) + " = " + value + "\n";
+    text += "[Keys]\n";
+    for (const char *key : bindingKeys)
+        text += std::string(key) + " = " + value + "\n";
+    text += "[HighScore]\n";
+    for (int row = 0; row < 10; row++)
+        text += "0" + std::to_string(row) + " = " + value + "\n";
+    text += "[Misc]\n";
+    for (const char *key : miscKeys)
+        text += std::string(key) + " = " + value + "\n";
+    return text;
+}
+
+std::string junk()
+{
+    std::string bytes;
+    unsigned seed = 12345;
+    for (int i = 0; i < 4096; i++) {
+        seed = seed * 1103515245 + 12345;
+        bytes += (char)(seed >> 16);
+    }
+    return "[Settings]\n" + bytes + "\nNumLives = " + bytes.substr(0, 300) + "\n[Keys]\n" + bytes;
+}
+
+struct HostileFile {
+    const char *name;
+    std::string text;
+    bool directory = false;
+};
+
+std::vector<HostileFile> hostileFiles()
+{
+    return {
+        {"Zeros", everyKey("0")},
+        {"Negatives", everyKey("-7")},
+        {"Smallest", everyKey("-2147483648")},
+        {"Largest", everyKey("2147483647")},
+        {"PastTheIntRange", everyKey("99999999999999999999")},
+        {"NotNumbers", everyKey("twelve")},
+        {"TenThousandCharacters", everyKey(std::string(10000, '7'))},
+        {"BinaryJunk", junk()},
+        {"DuplicatedSections", "[Settings]\nNumLives = 4\n[Keys]\nLeft = 30\n[Settings]\n"
+                               "NumLives = 5\nNumLives = 1\n[Keys]\nLeft = 31\n[Misc]\n[Misc]\n"},
+        {"MissingSections", "[Misc]\nShowFPS = 1\n"},
+        {"LongNameAndHugeRating",
+         "[HighScore]\n00 = 5000,3,99," + std::string(50, 'N') + "\n01 = 4000,2,-3,AB\n"
+         "02 = 3000,1,2147483647,\n03 = ,,,\n04 = 12\n"},
+        {"Empty", ""},
+        {"Directory", "", true},
+    };
+}
+
+void PrintTo(const HostileFile &file, std::ostream *out)
+{
+    *out << file.name;
+}
+
+class HostileConfig : public ::testing::TestWithParam<HostileFile> {
+  protected:
+    void TearDown() override { killGame(game); }
+
+    // Until the title shows at either screen size; false after timeoutMs.
+    bool waitForTitleMenu(int timeoutMs)
+    {
+        for (int waited = 0; waited < timeoutMs; waited += 250) {
+            Image shot = grabScreen();
+            for (int w : {800, 640}) {
+                int h = w * 3 / 4, x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
+                if (shot.count(0xFFFFFF, x0, y0 + 240, x0 + w, y0 + 300) > 1500 &&
+                    shot.count(0x8C8C8C, x0, y0 + 300, x0 + w, y0 + 420) > 3000)
+                    return true;
+            }
+            usleep(250 * 1000);
+        }
+        return false;
+    }
+    // Initials, should the score have made the table (the title ignores the
+    // letters), then Escape until the game has ended.
+    bool leave(const std::string &window)
+    {
+        for (const char *key : {"a", "b", "c"})
+            pressKey(window, key);
+        usleep(2500 * 1000);  // "High Score recorded"
+        for (int tries = 0; tries < 4; tries++) {
+            pressKey(window, "Escape");
+            if (waitForExit(game, 2500))
+                return true;
+        }
+        return false;
+    }
+    Scratch dir;
+    GameRun game;
+};
+
+TEST_P(HostileConfig, StartsPlaysEndsAndReadsBackWhatItWrote)
+{
+    const HostileFile &file = GetParam();
+    if (file.directory)
+        std::filesystem::create_directory(dir.file("Zephyrion.cfg"));
+    else
+        dir.write("Zephyrion.cfg", file.text);
+
+    game = startGame(dir);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(waitForTitleMenu(60000)) << "no title";
+    pressKey(window, "Return");
+    usleep(7000 * 1000);  // past the approach, into the flight
+    holdKey(window, "Escape", 300);
+    usleep(3000 * 1000);  // game over
+    ASSERT_TRUE(leave(window));
+    EXPECT_TRUE(WIFEXITED(game.exitStatus) && WEXITSTATUS(game.exitStatus) == 0)
+        << dir.read("game-output.txt");
+
+    if (file.directory) {
+        EXPECT_NE(std::string::npos,
+                  dir.read("ErrorLog.txt").find("Unable to save the settings and high scores to "
+                                                "Zephyrion.cfg: Is a directory"));
+        return;
+    }
+    EXPECT_FALSE(dir.exists("ErrorLog.txt")) << dir.read("ErrorLog.txt");
+    std::string written = dir.read("Zephyrion.cfg");
+    for (const char *section : {"[Settings]", "[Keys]", "[HighScore]", "[Misc]"})
+        EXPECT_NE(std::string::npos, written.find(section)) << section;
+
+    game = startGame(dir);  // the second run reads back what the first wrote
+    window = waitForWindow(10000);
+    ASSERT_TRUE(waitForTitleMenu(60000));
+    ASSERT_TRUE(leave(window));
+    EXPECT_EQ(written, dir.read("Zephyrion.cfg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileConfig, ::testing::ValuesIn(hostileFiles()),
+                         [](const ::testing::TestParamInfo<HostileFile> &info) {
+                             return std::string(info.param.name);
+                         });
+
+}  // namespace
+
+namespace {
+
+class Surroundings : public ::testing::Test {
+  protected:
+    void TearDown() override { killGame(game); }
+    Scratch dir;
+    GameRun game;
+};
+
+// A folder the game may not write in: it plays, and says on stderr (where the
+// error log cannot go) that the settings were not saved.
+TEST_F(Surroundings, AReadOnlyFolderPlaysAndSaysWhatItCouldNotSave)
+{
+    game = startGame(dir, ReadOnlyFolder);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    usleep(21000 * 1000);  // the splash and the intro
+    Image title = grabScreen();
+    EXPECT_GT(title.count(0xFFFFFF, 112, 84 + 240, 912, 84 + 300), 1500) << "the title";
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(WIFEXITED(game.exitStatus) && WEXITSTATUS(game.exitStatus) == 0);
+    EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
+    EXPECT_FALSE(dir.exists("ErrorLog.txt"));
+    EXPECT_NE(std::string::npos,
+              dir.read("game-output.txt")
+                  .find("ERR:0545:Zephyrion.cpp - Unable to save the settings and high scores to "
+                        "Zephyrion.cfg: Permission denied"))
+        << dir.read("game-output.txt");
+}
+
+}  // namespace
