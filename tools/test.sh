@@ -20,7 +20,9 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export TSAN_OPTIONS="halt_on_error=1:exitcode=66:suppressions=$supp/tsan.supp"
 sanitized build-asan address '^unit\.'
 # Allegro unloads its driver modules at exit, so the leak checker cannot tell
-# their leftovers from ours; the whole game runs with the other checks on.
+# their leftovers from ours; the whole game and the broken assets run with the
+# other checks on.
 ASAN_OPTIONS="detect_leaks=0:halt_on_error=1:exitcode=66" \
-    ctest --test-dir build-asan --output-on-failure -R '^e2e\.Game\.ASessionFromTheSplash'
+    ctest --test-dir build-asan --output-on-failure -j"$(nproc)" \
+    -R '^e2e\.Game\.ASessionFromTheSplash|^display\.BrokenAssets\.'
 sanitized build-tsan thread '^display\.GameLoop\.|^unit\.(Gameplay|FramePacing)\.'
