@@ -105,7 +105,7 @@ static void fuelArrow()
     float b = (float)(180 - atan2(dz, dx) * 180 / hudPi);
     b = addAngle360(b, 270);
     b = subAngle360(b, camera->yaw);
-    place(game.bitmaps.fuelDir, SCREEN_W / 2, SCREEN_H / 2, b);
+    place(game.bitmaps.fuelDir, game.backBuffer->w / 2, game.backBuffer->h / 2, b);
 }
 
 static void text(const char *s, int height, int x, int y, int colour)
@@ -117,7 +117,7 @@ static void text(const char *s, int height, int x, int y, int colour)
 static void centred(const char *s, int height, int y, int colour)
 {
     ttf_set_height(game.gameFont, height);
-    text(s, height, (SCREEN_W - ttf_text_width(game.gameFont, s)) / 2, y, colour);
+    text(s, height, (game.backBuffer->w - ttf_text_width(game.gameFont, s)) / 2, y, colour);
 }
 
 // Below 20 the warning shows for a second and hides for a second, with a beep
@@ -152,11 +152,12 @@ static void drawTexts()
     else if (fuel / 100 * 100 < lowFuel && blinkOn)
         centred("Fuel is Low", 24, 70, makecol(180, 0, 0));
     if (game.craftState == Crashing)
-        centred("Ship Crashing", 36, SCREEN_H / 2, red);
+        centred("Ship Crashing", 36, game.backBuffer->h / 2, red);
     if (game.settings.showFPS) {
         snprintf(line, sizeof line, "FPS: %d", game.fpsValue);
         ttf_set_height(game.gameFont, 12);
-        text(line, 12, SCREEN_W - ttf_text_width(game.gameFont, line) - margin, margin, white);
+        int right = game.backBuffer->w - margin;
+        text(line, 12, right - ttf_text_width(game.gameFont, line), margin, white);
     }
 }
 
@@ -167,7 +168,7 @@ void drawHud(int autopilot)
         blinkStarted = true;
     }
     const Bitmaps &b = game.bitmaps;
-    int W = SCREEN_W, H = SCREEN_H;
+    int W = game.backBuffer->w, H = game.backBuffer->h;
     int cx = W / 2, cy = H - h(b.radarDir) / 2;
     int upperBar = H - h(b.radarDir) + barRise, lowerBar = H - barRise;
     int xS = cx + w(b.radarDir) / 2 + w(b.speedo) / 2;

@@ -156,13 +156,18 @@ bool loadGraphics()
     }
     ttf_set_background(-1);
     ttf_set_height(game.gameFont, fontHeightAfterLoading);
+    loadBitmaps();
+    return true;
+}
+
+void loadBitmaps()
+{
     for (const BitmapFile &file : bitmapFiles) {
         game.bitmaps.*file.slot = load_png(file.path, nullptr);
         if (!(game.bitmaps.*file.slot))
             logError(bitmapMissingLine, __FILE__, SevWarning,
                      "Unable to load %s; the game goes on without it", file.path);
     }
-    return true;
 }
 
 // Samples loaded before a failure stay loaded: start-up ends at once anyway.

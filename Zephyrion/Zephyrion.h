@@ -10,6 +10,7 @@ bool initSystem();
 bool setGameScreenMode();  // 640 x 480 with LowSpeedPC, else 800 x 600; false with allegro_error set
 void noteLoadFailure(const char *path);  // "Unable to load <path>" into allegro_error
 bool loadGraphics();
+void loadBitmaps();  // the HUD, icon and logo bitmaps; a missing one is only a warning
 bool loadSounds();
 void showSplash();
 void freeSounds();

@@ -231,6 +231,26 @@ static void lifeIcon()
     save(c, true, "LifeInd.png");
 }
 
+// The desktop's icon for the game: the craft from above over a night-blue
+// square, with a red enemy ahead of it.
+static void desktopIcon()
+{
+    const float size = 64, k = 2.4f, dx = 3.2f, dy = 12;
+    Canvas c = beginCanvas((int)size, (int)size, {14, 24, 52}, artFont);
+    box(c, 0, size - 3, size, size, {40, 120, 200});
+    const float hull[] = {12, 1, 15, 9, 23, 16, 15, 15, 13, 19, 11, 19, 9, 15, 1, 16, 9, 9};
+    const float inner[] = {12, 3, 14, 10, 20, 14.5f, 14, 14, 12, 17, 10, 14, 4, 14.5f, 10, 10};
+    float h[18], i[16];
+    for (int n = 0; n < 18; n += 2)
+        h[n] = hull[n] * k + dx, h[n + 1] = hull[n + 1] * k + dy;
+    for (int n = 0; n < 16; n += 2)
+        i[n] = inner[n] * k + dx, i[n + 1] = inner[n + 1] * k + dy;
+    polygonPx(c, 9, h, {20, 60, 110});
+    polygonPx(c, 8, i, {120, 200, 255});
+    box(c, 27, 3, 37, 11, {240, 70, 40});
+    save(c, false, "Icon.png");
+}
+
 // One enemy still to destroy: a cluster of four cubes.
 static void enemyIcon()
 {
@@ -485,6 +505,7 @@ int main(int argc, char **argv)
     hudBar();
     lifeIcon();
     enemyIcon();
+    desktopIcon();
     fuelArrow();
     logo();
     splash(800, 600, "SplashScreenHigh.png");

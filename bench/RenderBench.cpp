@@ -1,5 +1,6 @@
-// Time per composed city frame from the title camera and from the street, at
-// 32 and 16 bits per pixel, with the pixels the filler visits per frame.
+// Time per composed city frame from the title camera and from the street, and
+// per whole frame of play (city, enemies, HUD, beams), at 32 and 16 bits per
+// pixel, with the pixels the filler visits per frame.
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
@@ -26,6 +27,23 @@ BENCHMARK_CAPTURE(cityFrame, title_32bpp, TitleView, 32)->Unit(benchmark::kMilli
 BENCHMARK_CAPTURE(cityFrame, street_32bpp, StreetView, 32)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(cityFrame, title_16bpp, TitleView, 16)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(cityFrame, street_16bpp, StreetView, 16)->Unit(benchmark::kMillisecond);
+
+static void playFrame(benchmark::State &state, int depth)
+{
+    if (!setUpPlay(depth, RUNTIME_DIR)) {
+        state.SkipWithError("no runtime folder");
+        return;
+    }
+    for (auto _ : state) {
+        renderStats = RenderStats();
+        renderPlayFrame();
+    }
+    state.counters["pixels"] = renderStats.pixels;
+    tearDownPlay();
+}
+
+BENCHMARK_CAPTURE(playFrame, play_32bpp, 32)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(playFrame, play_16bpp, 16)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

@@ -5,9 +5,16 @@
 
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include "Std/3D.h"
 #include "Zephyrion/City.h"
+#include "Zephyrion/Enemies.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Hud.h"
+#include "Zephyrion/Shots.h"
+#include "Zephyrion/Zephyrion.h"
+#include "text/Ttf.h"
 
 static const unsigned citySeed = 2026;
 
@@ -46,4 +53,39 @@ void tearDownScene()
     destroyZBuffer();
     destroy_bitmap(game.backBuffer);
     game.backBuffer = nullptr;
+}
+
+bool setUpPlay(int colourDepth, const char *runtimeDir)
+{
+    if (chdir(runtimeDir) != 0 || ttf_startup() != 0)
+        return false;
+    setUpScene(colourDepth);
+    loadBitmaps();
+    game.gameFont = ttf_load("bitmaps/chintzy.ttf");
+    if (!game.gameFont || !setupEnemies())
+        return false;
+    ttf_set_background(-1);
+    viewFrom(StreetView);
+    game.lives = 3, game.enemiesRemaining = game.enemyCount;
+    game.fuel = 60, game.damage = 10;
+    game.beamActive = true;
+    return true;
+}
+
+void renderPlayFrame()
+{
+    clear_bitmap(game.backBuffer);
+    clearZBuffer();
+    drawCity();
+    drawEnemies();
+    drawHud(0);
+    drawBeams();
+}
+
+void tearDownPlay()
+{
+    game.beamActive = false;
+    freeEnemies();
+    freeGraphics();
+    freeCity();
 }

@@ -7,4 +7,11 @@ enum View { TitleView, StreetView };
 void setUpScene(int colourDepth);
 void viewFrom(View view);
 void renderFrame();  // clear the back buffer and depth buffer, draw the city
+
+// The frame of play as the frame loop composes it: the city from the street,
+// the enemies, the HUD and both beams. Needs the runtime folder's bitmaps and font.
+bool setUpPlay(int colourDepth, const char *runtimeDir);
+void renderPlayFrame();
+void tearDownPlay();
+
 void tearDownScene();

@@ -9,6 +9,10 @@
 
 #include <unistd.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "../e2e/Harness.h"
 #include "Std/Platform.h"
 
@@ -23,8 +27,15 @@ class AllegroScreen : public ::testing::Test {
         register_png_file_type();
         set_color_depth(32);
     }
-    // Allegro lets go of the display before the test's Xvfb ends.
-    static void TearDownTestSuite() { allegro_exit(); }
+    // Allegro lets go of the display before the test's Xvfb ends. A checked
+    // build looks for leaks first, while Allegro's driver modules are loaded.
+    static void TearDownTestSuite()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_do_leak_check();
+#endif
+        allegro_exit();
+    }
     void SetUp() override
     {
         ASSERT_EQ(0, chdir(dir.path.c_str()));

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -100,6 +101,26 @@ GameRun startGame(const Scratch &dir, StartMode mode)
                 _exit(125);
         }
         execl(GAME_BINARY, GAME_BINARY, (char *)nullptr);
+        _exit(127);
+    }
+    return game;
+}
+
+GameRun startProgram(const std::string &workDir, const std::string &program,
+                     const std::vector<std::string> &environment)
+{
+    GameRun game;
+    game.pid = fork();
+    if (game.pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (chdir(workDir.c_str()) != 0)
+            _exit(126);
+        int out = open("program-output.txt", O_WRONLY | O_CREAT | O_APPEND, 0644);
+        dup2(out, 1);
+        dup2(out, 2);
+        for (const std::string &setting : environment)
+            putenv(strdup(setting.c_str()));
+        execl(program.c_str(), program.c_str(), (char *)nullptr);
         _exit(127);
     }
     return game;

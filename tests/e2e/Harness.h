@@ -40,6 +40,11 @@ enum StartMode {
 // Starts the game in dir.
 GameRun startGame(const Scratch &dir, StartMode mode = WithDisplay);
 
+// Starts any program in workDir with extra environment settings ("NAME=value"),
+// its output appended to workDir's "program-output.txt".
+GameRun startProgram(const std::string &workDir, const std::string &program,
+                     const std::vector<std::string> &environment);
+
 // Waits up to timeoutMs for the game to end by itself; false if it is still running.
 bool waitForExit(GameRun &run, int timeoutMs);
 

@@ -1,0 +1,102 @@
+// A long game on the real frame loop: city after city cleared, crash after
+// crash, buildings shot down on the way; the heap must end where it stood
+// after the first rounds.
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include "AllegroScreen.h"
+#include "Std/3D.h"
+#include "Zephyrion/City.h"
+#include "Zephyrion/Enemies.h"
+#include "Zephyrion/Flight.h"
+#include "Zephyrion/Frame.h"
+#include "Zephyrion/Game.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Shots.h"
+#include "Zephyrion/Timers.h"
+#include "Zephyrion/Zephyrion.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
+
+namespace {
+
+size_t heapInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+class Soak : public AllegroScreen {
+  protected:
+    void SetUp() override
+    {
+        AllegroScreen::SetUp();
+        game.settings = Settings();
+        game.settings.frameRate = 1000;
+        game.settings.numLives = 99;
+        ASSERT_TRUE(loadGraphics());
+        ASSERT_TRUE(loadSounds());
+        installStartupTimers();
+    }
+    void TearDown() override
+    {
+        stopFuelTimer();
+        freeEnemies();
+        freeCity();
+        freeSounds();
+        freeGraphics();
+    }
+};
+
+TEST_F(Soak, TwentyFiveRoundsOfCitiesAndCrashesKeepTheHeapFlat)
+{
+    const int rounds = 25, crashEvery = 4, settled = 5;
+    game.citiesCleared = 0;
+    buildCity();
+    ASSERT_TRUE(beginGame());
+    size_t after = 0;
+    int crashes = 0;
+    for (int round = 0; round < rounds; round++) {
+        startLife();
+        camera->pitch = 0;  // level, facing the first street's buildings
+        startShot();
+        for (int i = 0; i < 8; i++)
+            drawBeams();
+        int result;
+        if (round % crashEvery == crashEvery - 1) {
+            startCrashing();
+            result = runCityFrames();
+            EXPECT_EQ(CraftCrashed, result) << round;
+            crashes++;
+        } else {
+            game.enemiesRemaining = 0;
+            result = runCityFrames();
+            EXPECT_EQ(CityCleared, result) << round;
+        }
+        endLife(result);
+        if (result == CityCleared) {  // the next city, as the game builds it
+            game.citiesCleared++;
+            freeCity();
+            freeEnemies();
+            buildCity();
+            ASSERT_TRUE(setupEnemies());
+            repairAfterCity();
+        }
+        stopFuelTimer();
+        if (round == settled)
+            after = heapInUse();
+    }
+    EXPECT_GE(game.citiesCleared, 18);
+    EXPECT_GE(crashes, 6);
+    size_t end = heapInUse();
+    EXPECT_LT(end, after + 64 * 1024) << "grew from " << after << " to " << end;
+}
+
+}  // namespace
