@@ -19,7 +19,7 @@
 #include "Zephyrion/Zephyrion.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+extern "C" size_t __sanitizer_get_current_allocated_bytes();  // the sanitizer's own count
 #endif
 
 namespace {
