@@ -3,7 +3,6 @@
 
 #include <allegro.h>
 
-#include "Std/3D.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Title.h"

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-#include "Std/3D.h"
 #include "Std/Errors.h"
 #include "Zephyrion/DefineKeys.h"
 #include "Zephyrion/GameState.h"
