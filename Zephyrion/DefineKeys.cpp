@@ -32,6 +32,36 @@ static const ActionRow actionRows[definedActions] = {
     {"Fire", "Fire", 390, BindFire, BindFire},
 };
 
+// Under X, Allegro names keys as X does ("Prior", "space", "a"); the keys a
+// player is likely to choose get plain names.
+static const struct {
+    int scancode;
+    const char *name;
+} plainNames[] = {
+    {KEY_LEFT, "Left"},          {KEY_RIGHT, "Right"},        {KEY_UP, "Up"},
+    {KEY_DOWN, "Down"},          {KEY_PGUP, "Page Up"},       {KEY_PGDN, "Page Down"},
+    {KEY_HOME, "Home"},          {KEY_END, "End"},            {KEY_INSERT, "Insert"},
+    {KEY_DEL, "Delete"},         {KEY_SPACE, "Space"},        {KEY_ENTER, "Enter"},
+    {KEY_ENTER_PAD, "Pad Enter"}, {KEY_TAB, "Tab"},           {KEY_BACKSPACE, "Backspace"},
+    {KEY_LSHIFT, "Left Shift"},  {KEY_RSHIFT, "Right Shift"}, {KEY_LCONTROL, "Left Ctrl"},
+    {KEY_RCONTROL, "Right Ctrl"}, {KEY_ALT, "Alt"},           {KEY_ALTGR, "Alt Gr"},
+};
+
+static const char *const letterNames[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I",
+                                          "J", "K", "L", "M", "N", "O", "P", "Q", "R",
+                                          "S", "T", "U", "V", "W", "X", "Y", "Z"};
+
+const char *keyName(int scancode)
+{
+    if (scancode >= KEY_A && scancode <= KEY_Z)
+        return letterNames[scancode - KEY_A];
+    for (const auto &plain : plainNames)
+        if (plain.scancode == scancode)
+            return plain.name;
+    const char *name = scancode_to_name(scancode);
+    return name ? name : "?";
+}
+
 static void write(const char *text, int height, int x, int y, int colour)
 {
     ttf_set_height(game.gameFont, height);
@@ -57,7 +87,7 @@ static void drawScreen(bool oldSchool)
     int grey = makecol(140, 140, 140);
     for (int row = 0; row < definedActions; row++) {
         label(row, oldSchool, grey);
-        write(scancode_to_name(game.keyBindings[binding(row, oldSchool)]), nameHeight, currentX,
+        write(keyName(game.keyBindings[binding(row, oldSchool)]), nameHeight, currentX,
               actionRows[row].y + nameDrop, grey);
     }
     write("New", nameHeight, newX, headingY, grey);
@@ -107,7 +137,7 @@ void defineKeys(KeySource nextKey)
             return;  // the rows done keep their new keys
         taken[row] = scancode;
         game.keyBindings[binding(row, oldSchool)] = scancode;
-        write(scancode_to_name(scancode), nameHeight, newX, actionRows[row].y + nameDrop, red);
+        write(keyName(scancode), nameHeight, newX, actionRows[row].y + nameDrop, red);
         label(row, oldSchool, grey);
         if (row + 1 < definedActions)
             label(row + 1, oldSchool, white);

@@ -7,4 +7,5 @@
 const int definedActions = 8;
 
 void defineKeysScreen();
+const char *keyName(int scancode);  // the name the screen shows for a key
 void defineKeys(KeySource nextKey);

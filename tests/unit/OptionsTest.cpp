@@ -1,7 +1,11 @@
 // The settings' cycles and names as the option screens step and show them.
 #include "Zephyrion/Options.h"
 
+#include <allegro.h>
+
 #include <gtest/gtest.h>
+
+#include "Zephyrion/DefineKeys.h"
 
 namespace {
 
@@ -25,6 +29,15 @@ TEST(OptionCycles, NumberOfLivesCyclesAndDifficultyAndSensitivityRestartFromThei
     EXPECT_EQ(6, nextSensitivity(3));
     EXPECT_EQ(1, nextSensitivity(6));
     EXPECT_STREQ("Coarse", sensitivityName(6));
+}
+
+TEST(KeyNames, TheFlightKeysHavePlainNames)
+{
+    EXPECT_STREQ("Page Up", keyName(KEY_PGUP));
+    EXPECT_STREQ("Space", keyName(KEY_SPACE));
+    EXPECT_STREQ("Left", keyName(KEY_LEFT));
+    EXPECT_STREQ("A", keyName(KEY_A));
+    EXPECT_STREQ("Z", keyName(KEY_Z));
 }
 
 }  // namespace
