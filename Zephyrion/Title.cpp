@@ -8,9 +8,9 @@
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
-#include "Zephyrion/Sounds.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Options.h"
+#include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
 static const uint32_t idleMs = 10000;   // no key this long shows the High Scores

@@ -4,8 +4,8 @@
 #include <allegro.h>
 #include <loadpng.h>
 
-#include <cstdio>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
