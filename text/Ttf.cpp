@@ -156,7 +156,7 @@ void ttf_free(TtfFont *font)
 // (128, 64, ..., 1): any non-zero byte is a set pixel.
 static void expandMono(TtfGlyph &glyph, const FT_Bitmap &bitmap)
 {
-    if (glyph.width * glyph.height < 1)
+    if (glyph.width < 1 || glyph.height < 1)
         return;
     glyph.pixels = (unsigned char *)malloc((size_t)glyph.width * glyph.height);
     if (!glyph.pixels)
@@ -171,8 +171,22 @@ static void expandMono(TtfGlyph &glyph, const FT_Bitmap &bitmap)
             *out++ = row[i / 8] & (0x80 >> (i % 8));
 }
 
+// No glyph of a sound face is many times the size asked for; one that is comes
+// from a broken file, and rendering and drawing it could take minutes.
+static const int largestGlyphPerPixel = 8;
+static const int glyphSlack = 64;
+
+static bool tooLarge(FT_Glyph image, int pixelSize)
+{
+    FT_BBox box;
+    FT_Glyph_Get_CBox(image, FT_GLYPH_BBOX_PIXELS, &box);
+    long limit = (long)largestGlyphPerPixel * (pixelSize > 0 ? pixelSize : 1) + glyphSlack;
+    return box.xMax - box.xMin > limit || box.yMax - box.yMin > limit;
+}
+
 // Renders a glyph at the current size. A glyph FreeType cannot load or render is
-// cached as blank, and one it cannot load does not move the pen.
+// cached as blank; one it cannot load, or one too large to be sound, does not
+// move the pen.
 static void cacheGlyph(TtfFont *font, TtfGlyph &glyph, FT_UInt index)
 {
     glyph.cached = 1;
@@ -181,6 +195,10 @@ static void cacheGlyph(TtfFont *font, TtfGlyph &glyph, FT_UInt index)
     if (FT_Load_Glyph(font->face, index, FT_LOAD_DEFAULT) ||
         FT_Get_Glyph(font->face->glyph, &image))
         return;
+    if (tooLarge(image, font->pixelSize)) {
+        FT_Done_Glyph(image);
+        return;
+    }
     if (image->format == FT_GLYPH_FORMAT_BITMAP ||
         !FT_Glyph_To_Bitmap(&image, FT_RENDER_MODE_MONO, nullptr, 1)) {
         FT_BitmapGlyph bitmapGlyph = (FT_BitmapGlyph)image;
@@ -224,12 +242,17 @@ void ttf_draw_text(BITMAP *bmp, TtfFont *font, const char *text, int x, int y, i
         const TtfGlyph &glyph = glyphFor(font, c);
         int left = x + glyph.left;
         int top = y - glyph.top + font->ascender;
-        if (glyph.available && glyph.pixels) {
-            const unsigned char *pixel = glyph.pixels;
-            for (int r = 0; r < glyph.height; r++)
-                for (int col = 0; col < glyph.width; col++, pixel++)
-                    if (*pixel)
+        if (glyph.available && glyph.pixels) {  // only the part inside the clip
+            int r0 = bmp->ct > top ? bmp->ct - top : 0;
+            int r1 = bmp->cb - top + 1 < glyph.height ? bmp->cb - top + 1 : glyph.height;
+            int c0 = bmp->cl > left ? bmp->cl - left : 0;
+            int c1 = bmp->cr - left + 1 < glyph.width ? bmp->cr - left + 1 : glyph.width;
+            for (int r = r0; r < r1; r++) {
+                const unsigned char *pixel = glyph.pixels + (size_t)r * glyph.width;
+                for (int col = c0; col < c1; col++)
+                    if (pixel[col])
                         putpixel(bmp, left + col, top + r, colour);
+            }
         }
         x += glyph.advanceX;
         y += glyph.advanceY;
