@@ -19,8 +19,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string run(const std::string &command)
 {
     std::string out;
@@ -34,6 +32,8 @@ std::string run(const std::string &command)
     pclose(pipe);
     return out;
 }
+
+namespace {
 
 void sleepMs(int ms)
 {

@@ -8,6 +8,9 @@
 
 #include <sys/types.h>
 
+// What a shell command writes on its standard output.
+std::string run(const std::string &command);
+
 // The test display's size, pixels.
 const int rootWidth = 1024, rootHeight = 768;
 

@@ -16,16 +16,7 @@ namespace {
 
 std::string shell(const std::string &command)
 {
-    std::string out;
-    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    pclose(pipe);
-    return out;
+    return run(command + " 2>&1");
 }
 
 bool titleShown()
