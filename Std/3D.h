@@ -7,21 +7,18 @@
 
 #include <cstddef>
 
-#include "Std/Shared.h"
-
 // The one camera, which is also the player's craft. Angles in degrees except fov.
-// The timers read y and change speed and torque, so those three are shared.
 struct Camera {
     float x;               // eye position, east
-    Shared<float> y;       // down: the ground is y = 0, altitude is -y
+    float y;               // down: the ground is y = 0, altitude is -y
     float z;               // north
     float yaw;             // heading, 0 north (+z), 90 east (+x), kept in 0..360
     float pitch;           // positive looks down
     float roll;            // turn about the forward vector
-    Shared<float> torque;  // vertical rate of the Old School controls, units per frame
+    float torque;          // vertical rate of the Old School controls, units per frame
     float fov;             // field of view in turn steps (256 a turn), 36 after setupProjection
     float aspect;          // viewport width / height
-    Shared<float> speed;   // forward speed, units per frame, -10..10
+    float speed;           // forward speed, units per frame, -10..10
 };
 
 extern Camera *camera;

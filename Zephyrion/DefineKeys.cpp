@@ -4,6 +4,7 @@
 #include <allegro.h>
 
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Pause.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Title.h"
 #include "text/Ttf.h"
@@ -95,14 +96,15 @@ static void drawScreen(bool oldSchool)
     label(0, oldSchool, makecol(255, 255, 255));
 }
 
-// The next key not yet taken in this pass, or KEY_ESC; a taken key sounds the refusal.
+// The next key not yet taken in this pass, or KEY_ESC; a taken key, and the
+// pause keys, sound the refusal.
 static int untakenKey(KeySource nextKey, const int *taken, int count)
 {
     for (;;) {
         int scancode = nextKey();
         if (scancode == KEY_ESC)
             return KEY_ESC;
-        bool refused = false;
+        bool refused = isPauseKey(scancode);
         for (int i = 0; i < count; i++)
             refused |= taken[i] == scancode;
         if (!refused)

@@ -9,6 +9,7 @@
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Shots.h"
+#include "Zephyrion/Timers.h"
 
 static const float crashPitchStep = 3.0f;   // degrees a frame the nose drops while falling
 static const float pitchDownLimit = 30.0f;  // the steepest nose-down pitch
@@ -374,18 +375,23 @@ void startCrashing()
         play_sample(game.samples.crashDive, 255, 128, 1000, 1);
 }
 
-// The explosion plays to its end before the life is over. A silent driver
-// reports the voice's position as -1 at once.
+// The crash silences the life, and its explosion plays to its end before the
+// life is over, while the city's time goes on. A silent driver reports the
+// voice's position as -1 at once.
 void destroyCraft()
 {
     game.craftState = Destroyed;
     if (game.samples.crashDive)
         stop_sample(game.samples.crashDive);
+    endShot();
+    stopBeamLoop();
     if (!game.samples.crashExplosion)
         return;
     int voice = play_sample(game.samples.crashExplosion, 255, 128, 1000, 0);
-    while (voice >= 0 && voice_get_position(voice) != -1)
+    while (voice >= 0 && voice_get_position(voice) != -1) {
+        runGameTimers();
         rest(0);
+    }
 }
 
 void crashStep()

@@ -9,7 +9,9 @@
 #include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Hud.h"
+#include "Zephyrion/Pause.h"
 #include "Zephyrion/Shots.h"
+#include "Zephyrion/Timers.h"
 
 static const int restEveryFrameMs = 10;  // every frame yields this long, whatever the pacing
 static const uint32_t fpsWindowMs = 1000;
@@ -60,20 +62,11 @@ static void trace(const char *label)
         logTrace(label);
 }
 
-static void stopBeamSound()
-{
-    if (game.beamVoice == -1)
-        return;
-    if (game.samples.beamOnBuilding)
-        stop_sample(game.samples.beamOnBuilding);
-    game.beamVoice = -1;
-}
-
 // The beam-on-building loop starts once per continuous hit, not every frame.
 static void beamStep()
 {
     if (!game.beamActive) {
-        stopBeamSound();
+        stopBeamLoop();
         return;
     }
     drawBeams();
@@ -82,13 +75,14 @@ static void beamStep()
     if (onBuilding && game.beamVoice == -1 && game.samples.beamOnBuilding)
         game.beamVoice = play_sample(game.samples.beamOnBuilding, 255, 128, 1000, 1);
     else if (!onBuilding)
-        stopBeamSound();
+        stopBeamLoop();
 }
 
 int runCityFrames()
 {
     bool quit = false;
     while (!quit && game.craftState != Destroyed && game.enemiesRemaining > 0) {
+        runGameTimers();
         clear_bitmap(game.backBuffer);
         clearZBuffer();
         trace("Cleared buffer");
@@ -117,6 +111,8 @@ int runCityFrames()
         }
         if (key[KEY_ESC])
             quit = true;
+        else if (pauseWanted())
+            quit = !pauseGame();
     }
     if (quit)
         return EscapePressed;

@@ -4,12 +4,14 @@
 #include <allegro.h>
 
 #include "Std/3D.h"
+#include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Sequences.h"
+#include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
 
 static const int easy = 1, hard = 3;
@@ -34,12 +36,16 @@ void startLife()
         play_sample(game.samples.engine, 190, 128, 1000, 1);
 }
 
-static void stopLifeSounds()
+// However a life ends, nothing of it sounds on: not its engine, its fall,
+// its shot nor its beam on a building.
+static void endLifeSounds()
 {
     if (game.samples.engine)
         stop_sample(game.samples.engine);
     if (game.samples.crashDive)
         stop_sample(game.samples.crashDive);
+    endShot();
+    stopBeamLoop();
 }
 
 // Easy mends everything, Normal a quarter of the damage, Hard nothing.
@@ -76,6 +82,8 @@ bool beginGame()
     game.craftState = Flying;
     game.crackCount = game.damage = 0;
     setDifficulty();
+    startGameTimers();
+    focusLost();  // a focus lost before the game began does not pause it
     return setupEnemies();
 }
 
@@ -85,7 +93,7 @@ bool beginGame()
 bool endLife(int cityResult)
 {
     game.firstApproach = false;
-    stopLifeSounds();
+    endLifeSounds();
     if (cityResult == EscapePressed)
         return false;
     if (cityResult == CraftCrashed) {
@@ -113,8 +121,9 @@ bool runGame()
             going = going && made;
         }
     }
-    // Nothing burns fuel behind the title screen, and no crash starts there.
-    stopFuelTimer();
+    // Game time ends with the game: nothing burns fuel behind the title
+    // screen, and no crash starts there.
+    stopGameTimers();
     game.craftState = Flying;
     freeEnemies();
     if (!made)

@@ -33,7 +33,7 @@ struct Settings {
     int numLives = 3;         // lives at the start of a game, 0..99 (0 still plays one life)
     int difficulty = 2;       // 1 Easy, 2 Normal, 3 Hard; any other value plays and shows as Normal
     bool useMouse = false;    // steer with the mouse as well as the keys
-    Shared<bool> oldSchool = false;  // control type: torque when on, pitch when off (the recovery timer reads it)
+    bool oldSchool = false;   // control type: torque when on, pitch when off
     int sensitivity = 3;      // turn rate, degrees per frame, 1..90: 1 Fine, 3 Normal, 6 Coarse
     bool showFPS = false;     // the HUD shows "FPS: %d"
     int frameRate = 30;       // target frames per second, 1 and up
@@ -74,24 +74,23 @@ struct Bitmaps {
     BITMAP *logo;       // the title logo
 };
 
-// The samples, in loading order. The timers play some of them, so every
-// handle is shared.
+// The samples, in loading order.
 struct Samples {
-    Shared<SAMPLE *> engine;             // looped while flying
-    Shared<SAMPLE *> crashDive;          // looped while going down
-    Shared<SAMPLE *> crashExplosion;     // the crash; the game waits for its end
-    Shared<SAMPLE *> fireBeam;           // a shot
-    Shared<SAMPLE *> logoEntrance;       // the title logo flying in
-    Shared<SAMPLE *> beamOnBuilding;     // looped while the beam hits a building
-    Shared<SAMPLE *> buildingDestroyed;  // a building blown up
-    Shared<SAMPLE *> enemyHit;           // an enemy hit
-    Shared<SAMPLE *> explosionEnd;       // an enemy's explosion over
-    Shared<SAMPLE *> refusal;            // a key that cannot be taken
-    Shared<SAMPLE *> ram;                // an enemy rams the craft
-    Shared<SAMPLE *> lowFuel;            // low-fuel beep
-    Shared<SAMPLE *> briefing;           // a line of the first briefing
-    Shared<SAMPLE *> refuel;             // refuelling at the depot
-    Shared<uint32_t> cuesSounded;        // one-shot cues started since start-up; counts up, wraps
+    SAMPLE *engine;              // looped while flying
+    SAMPLE *crashDive;           // looped while going down
+    SAMPLE *crashExplosion;      // the crash; the game waits for its end
+    SAMPLE *fireBeam;            // a shot
+    SAMPLE *logoEntrance;        // the title logo flying in
+    SAMPLE *beamOnBuilding;      // looped while the beam hits a building
+    SAMPLE *buildingDestroyed;   // a building blown up
+    SAMPLE *enemyHit;            // an enemy hit
+    SAMPLE *explosionEnd;        // an enemy's explosion over
+    SAMPLE *refusal;             // a key that cannot be taken
+    SAMPLE *ram;                 // an enemy rams the craft
+    SAMPLE *lowFuel;             // low-fuel beep
+    SAMPLE *briefing;            // a line of the first briefing
+    SAMPLE *refuel;              // refuelling at the depot
+    uint32_t cuesSounded;        // one-shot cues started since start-up; counts up, wraps
 };
 
 // ---- The city ----
@@ -102,15 +101,13 @@ const int depotMarkers = 4;  // pyramids on the fuel depot's roof
 
 enum BuildingState { BuildingStanding = 0, BuildingExploding = 1, BuildingDestroyed = 2 };
 
-// The collapse timer advances exploding cells, so their state, blast and
-// width are shared with it.
 struct CityCell {
-    Shared<int> state;            // BuildingState: only moves forward
-    unsigned char isFuelDepot;    // 1 for the one refuelling building
-    Shared<float> blastDistance;  // how far an exploding building's faces have flown, units
-    Shared<float> blastScale;     // an exploding building's scale, 1.0 down to below 0.02
-    Shared<float> blastSpin;      // turn of the exploding faces, turn steps 0..255
-    Shared<float> width;          // along x, 30..149 units
+    int state;                  // BuildingState: only moves forward
+    unsigned char isFuelDepot;  // 1 for the one refuelling building
+    float blastDistance;        // how far an exploding building's faces have flown, units
+    float blastScale;           // an exploding building's scale, 1.0 down to below 0.02
+    float blastSpin;            // turn of the exploding faces, turn steps 0..255
+    float width;                // along x, 30..149 units
     float height;               // above the ground, 80..779 units (the level's cap + 79)
     float depth;                // along z, 30..149 units
     float gap;                  // street after it along x, 10..49 units
@@ -160,6 +157,9 @@ struct Crack {
 // What the craft is doing. Only Flying reads the controls.
 enum CraftState { Flying = 0, Crashing = 1, Destroyed = 2, Autopilot = 3 };
 
+// The timers that run on game time (the clock runs on its own thread).
+enum GameTimer { RecoveryTimer, CollapseTimer, FuelTimer, FireTimer, gameTimerCount };
+
 // What a life's frame loop ended with.
 enum CityResult { EscapePressed = 0, CraftCrashed = 1, CityCleared = 2 };
 
@@ -182,14 +182,22 @@ struct GameState {
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
     Samples samples = {};         // all non-null once start-up has loaded them
 
+    // Time. The clock is the one field another thread writes: Allegro's
+    // timer thread, every millisecond. Game time is the game thread's own.
+    Shared<uint32_t> msTicks = 0u;    // ms since start-up, +1 a tick; wraps, so compare differences
+    uint32_t gameMs = 0;              // ms of game time: runs while a city is in play, not while paused
+    uint32_t gameClockSeen = 0;       // msTicks when game time last caught up with the clock
+    bool paused = false;              // the game stands still: P, Pause or a lost focus
+    bool timerRunning[gameTimerCount] = {};  // which of the game's timers are on
+    uint32_t timerDue[gameTimerCount] = {};  // gameMs at which each running timer next fires
+
     // The game in play
-    Shared<uint32_t> msTicks = 0u;    // ms since the timers started, +1 a tick; wraps, so compare differences
     int lives = 0;                    // lives left; the game goes on while above 0
     int citiesCleared = 0;            // cities cleared this game, 0 up: the level of the city in play
     int score = 0;                    // points; may fall below 0
     int ratingSum = 0;                // sum of the cleared cities' rating indexes, 0 up
-    Shared<int> craftState = Flying;  // CraftState; the fuel timer may start the crash
-    Shared<float> fuel = 100.0f;      // percent, 0..100
+    int craftState = Flying;          // CraftState; an empty tank may start the crash
+    float fuel = 100.0f;              // percent, 0..100
     int damage = 0;                   // 0..50; 50 sends the craft down
     int crackCount = 0;               // windscreen cracks shown, 0..30
     Crack cracks[maxCracks] = {};     // the first crackCount are drawn
@@ -197,13 +205,13 @@ struct GameState {
     Enemy *enemies = nullptr;         // enemyCount records, null between cities
     int enemiesRemaining = 0;         // enemies still alive, 0..enemyCount; 0 clears the city
     bool firstApproach = false;       // from a new game until its first life ends: the briefing shows
-    Shared<bool> collisionFlag = false;  // a collision recovery is on: no turning, the HUD says so
-    Shared<bool> beamActive = false;  // a shot is on: the beam is drawn and tested each frame
+    bool collisionFlag = false;       // a collision recovery is on: no turning, the HUD says so
+    bool beamActive = false;          // a shot is on: the beam is drawn and tested each frame
     int difficultyScale = 20;         // 10, 20 or 30 for Easy, Normal, Hard: the beam's damage
-    Shared<float> difficultyFactor = 2.0f;  // 1, 2 or 3 for Easy, Normal, Hard: the fuel burn
+    float difficultyFactor = 2.0f;    // 1, 2 or 3 for Easy, Normal, Hard: the fuel burn
 
     // Flight: the collision recovery
-    Shared<int> recoveryMode = 1;     // 1 coast to a stop, 2 turn the yaw, 3 turn the pitch
+    int recoveryMode = 1;             // 1 coast to a stop, 2 turn the yaw, 3 turn the pitch
     float recoveryTarget = 0;         // degrees, 0..360: what mode 2 or 3 turns toward
     bool recoveryTurnUp = false;      // the recovery turn adds 3 degrees a frame, else subtracts
 

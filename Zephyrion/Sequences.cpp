@@ -13,6 +13,7 @@
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Hud.h"
+#include "Zephyrion/Timers.h"
 #include "text/Ttf.h"
 
 static const float sequenceViewDistance = 10000.0f;  // the whole city in view
@@ -63,6 +64,7 @@ static void finishFrame()
 // aiming aids, and the blinking "Autopilot Engaged".
 static void drawAutopilotFrame(Blink &blink, bool enemiesMove)
 {
+    runGameTimers();
     clear_bitmap(game.backBuffer);
     clearZBuffer();
     drawCity();

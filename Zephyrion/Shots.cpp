@@ -31,6 +31,25 @@ void startShot()
     game.beamActive = true;
 }
 
+void endShot()
+{
+    if (game.beamActive) {
+        game.beamActive = false;
+        if (game.samples.fireBeam)
+            stop_sample(game.samples.fireBeam);
+    }
+    stopFireTimer();
+}
+
+void stopBeamLoop()
+{
+    if (game.beamVoice == -1)
+        return;
+    if (game.samples.beamOnBuilding)
+        stop_sample(game.samples.beamOnBuilding);
+    game.beamVoice = -1;
+}
+
 static void beamPixel(BITMAP *bmp, int x, int y, int colour)
 {
     if (rand() % flickerOdds == 0)

@@ -4,6 +4,8 @@
 #pragma once
 
 void startShot();
+void endShot();       // the shot's 400 ms are over, or its life is
+void stopBeamLoop();  // silences the beam on a building
 void drawBeams();
 bool fireBeam();  // true while the beam rests on a building
 int buildingAtPoint(float x, float y, float z);

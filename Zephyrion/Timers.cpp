@@ -1,19 +1,17 @@
-// The timer callbacks. See Timers.h.
+// The game's timers. See Timers.h.
 #include "Zephyrion/Timers.h"
 
 #include <allegro.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "Std/3D.h"
 #include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Shots.h"
 
 static const int tickPeriodMs = 1;
-static const int recoveryPeriodMs = 120;
-static const int collapsePeriodMs = 80;
-static const int fuelPeriodMs = 1000;
-static const int firePeriodMs = 400;
 
 static const float recoveryDamping = 0.75f;  // speed kept per recovery tick
 static const float recoveryStopSpeed = 0.5f; // below this the recovery is over
@@ -24,6 +22,19 @@ static const float blastGoneScale = 0.02f;   // below this the building is gone
 static const float burnPerSpeed = 0.1f / 4;  // fuel per unit of |speed| and of difficulty, a second
 static const float idleBurn = 0.5f;          // fuel a second whatever the speed
 
+struct TimerKind {
+    void (*tick)();
+    uint32_t periodMs;
+};
+
+// In GameTimer order.
+static const TimerKind timerKinds[gameTimerCount] = {
+    {recoveryTick, 120},
+    {collapseTick, 80},
+    {fuelTick, 1000},
+    {fireEndTick, 400},
+};
+
 void tickMs()
 {
     game.msTicks = game.msTicks + 1u;
@@ -33,7 +44,7 @@ void recoveryTick()
 {
     if (!game.collisionFlag || game.recoveryMode != 1)
         return;
-    camera->speed = camera->speed * recoveryDamping;
+    camera->speed *= recoveryDamping;
     if (fabsf(camera->speed) < recoveryStopSpeed) {
         camera->speed = 0;
         game.collisionFlag = false;
@@ -49,9 +60,9 @@ void collapseTick()
             CityCell &cell = game.city[i][j];
             if (cell.state != BuildingExploding)
                 continue;
-            cell.blastDistance = cell.blastDistance + cell.width * blastGrowth;
+            cell.blastDistance += cell.width * blastGrowth;
             cell.blastSpin = addAngle255(cell.blastSpin, blastSpinStep);
-            cell.blastScale = cell.blastScale * blastShrink;
+            cell.blastScale *= blastShrink;
             if (cell.blastScale < blastGoneScale)
                 cell.state = BuildingDestroyed;
         }
@@ -63,7 +74,7 @@ void fuelTick()
 {
     if (!(camera->y < 0) || game.craftState != Flying)
         return;
-    game.fuel = game.fuel - (fabsf(camera->speed) * burnPerSpeed * game.difficultyFactor + idleBurn);
+    game.fuel -= fabsf(camera->speed) * burnPerSpeed * game.difficultyFactor + idleBurn;
     if (game.fuel < 0) {
         game.fuel = 0;
         startCrashing();
@@ -72,39 +83,105 @@ void fuelTick()
 
 void fireEndTick()
 {
-    if (game.beamActive) {
-        game.beamActive = false;
-        if (game.samples.fireBeam)
-            stop_sample(game.samples.fireBeam);
-    }
-    remove_int(fireEndTick);
+    endShot();
 }
 
-void installStartupTimers()
+void installClock()
 {
     install_int(tickMs, tickPeriodMs);
-    install_int(recoveryTick, recoveryPeriodMs);
-    install_int(collapseTick, collapsePeriodMs);
+}
+
+// Game time as it stands when the clock reads now, between two catch-ups.
+static uint32_t gameTimeAt(uint32_t now)
+{
+    return game.paused ? game.gameMs : game.gameMs + (now - game.gameClockSeen);
+}
+
+// As with Allegro's own timers, starting a running timer keeps its beat.
+static void startTimer(int timer)
+{
+    if (game.timerRunning[timer])
+        return;
+    game.timerRunning[timer] = true;
+    game.timerDue[timer] = gameTimeAt(game.msTicks) + timerKinds[timer].periodMs;
+}
+
+static void stopTimer(int timer)
+{
+    game.timerRunning[timer] = false;
+}
+
+void startGameTimers()
+{
+    game.gameClockSeen = game.msTicks;
+    game.paused = false;
+    startTimer(RecoveryTimer);
+    startTimer(CollapseTimer);
+}
+
+void stopGameTimers()
+{
+    for (int timer = 0; timer < gameTimerCount; timer++)
+        stopTimer(timer);
+    game.paused = false;
+}
+
+// The timer due first by the time `until`, or -1; on a tie the one listed first.
+static int nextDue(uint32_t until)
+{
+    int next = -1;
+    for (int timer = 0; timer < gameTimerCount; timer++) {
+        if (!game.timerRunning[timer] || (int32_t)(until - game.timerDue[timer]) < 0)
+            continue;
+        if (next < 0 || (int32_t)(game.timerDue[timer] - game.timerDue[next]) < 0)
+            next = timer;
+    }
+    return next;
+}
+
+// Every period that has passed fires, in the order they fell due, so that a
+// slow frame or a long wait changes nothing that the timers do.
+void runGameTimers()
+{
+    uint32_t now = game.msTicks;
+    uint32_t until = gameTimeAt(now);
+    game.gameClockSeen = now;
+    for (int timer = nextDue(until); timer >= 0; timer = nextDue(until)) {
+        game.gameMs = game.timerDue[timer];
+        game.timerDue[timer] += timerKinds[timer].periodMs;
+        timerKinds[timer].tick();
+    }
+    game.gameMs = until;
+}
+
+void pauseGameTime()
+{
+    runGameTimers();
+    game.paused = true;
+}
+
+void resumeGameTime()
+{
+    game.gameClockSeen = game.msTicks;
+    game.paused = false;
 }
 
 void startFuelTimer()
 {
-    install_int(fuelTick, fuelPeriodMs);
+    startTimer(FuelTimer);
 }
 
 void stopFuelTimer()
 {
-    remove_int(fuelTick);
+    stopTimer(FuelTimer);
 }
 
 void startFireTimer()
 {
-    install_int(fireEndTick, firePeriodMs);
+    startTimer(FireTimer);
 }
 
-// The callbacks that play samples are taken off before the samples are freed.
-void stopSampleTimers()
+void stopFireTimer()
 {
-    remove_int(fireEndTick);
-    remove_int(fuelTick);
+    stopTimer(FireTimer);
 }

@@ -1,6 +1,7 @@
-// The timer callbacks: the millisecond clock, the collision recovery, the
-// collapse of blown-up buildings, the fuel burn and the end of a shot. They run
-// on Allegro's timer thread; start-up, each life and each shot install them.
+// The game's timers: the millisecond clock, which alone runs on Allegro's
+// timer thread, and on game time the collision recovery, the collapse of
+// blown-up buildings, the fuel burn and the end of a shot. Every loop that
+// runs while a city is in play calls runGameTimers; pausing stops game time.
 #pragma once
 
 void tickMs();
@@ -9,8 +10,13 @@ void collapseTick();
 void fuelTick();
 void fireEndTick();
 
-void installStartupTimers();  // the clock, the recovery and the collapse, for the whole run
-void startFuelTimer();        // at the start of every life; installing again only resets it
-void stopFuelTimer();         // when a game ends, so nothing burns behind the title screen
-void startFireTimer();        // at every shot
-void stopSampleTimers();      // before the samples go: no timer may play one after
+void installClock();      // start-up: the millisecond clock, for the whole run
+void startGameTimers();   // a game begins: the recovery and the collapse run from now
+void stopGameTimers();    // a game ends: no timer runs until the next one
+void runGameTimers();     // catches game time up with the clock, firing every period passed
+void pauseGameTime();     // game time stands still from now on
+void resumeGameTime();    // and goes on from where it stood
+void startFuelTimer();    // at the start of every life; starting it again keeps its beat
+void stopFuelTimer();
+void startFireTimer();    // at every shot: the shot ends 400 ms later
+void stopFireTimer();

@@ -65,7 +65,7 @@ static const BitmapFile bitmapFiles[] = {
 
 struct SampleFile {
     const char *path;
-    Shared<SAMPLE *> Samples::*slot;
+    SAMPLE *Samples::*slot;
     int failedLine;  // the error log's line for this file
 };
 
@@ -131,7 +131,7 @@ bool initSystem()
         logError(screenModeLine, __FILE__, SevError, "%s", allegro_error);
         return false;
     }
-    installStartupTimers();
+    installClock();
     srand((unsigned)time(nullptr));
     return true;
 }
@@ -202,7 +202,6 @@ void showSplash()
 
 void freeSounds()
 {
-    stopSampleTimers();
     for (const SampleFile &file : sampleFiles) {
         if (game.samples.*file.slot)
             destroy_sample(game.samples.*file.slot);

@@ -132,12 +132,10 @@ TEST_F(BrokenAssets, ABrokenSampleStopsTheSoundsOrPlaysShort)
             }
             if (loaded) {  // what did load plays, however short
                 const Samples &s = game.samples;
-                for (SAMPLE *sample : {s.engine.load(), s.crashDive.load(), s.crashExplosion.load(),
-                                       s.fireBeam.load(), s.logoEntrance.load(),
-                                       s.beamOnBuilding.load(), s.buildingDestroyed.load(),
-                                       s.enemyHit.load(), s.explosionEnd.load(), s.refusal.load(),
-                                       s.ram.load(), s.lowFuel.load(), s.briefing.load(),
-                                       s.refuel.load()})
+                for (SAMPLE *sample : {s.engine, s.crashDive, s.crashExplosion, s.fireBeam,
+                                       s.logoEntrance, s.beamOnBuilding, s.buildingDestroyed,
+                                       s.enemyHit, s.explosionEnd, s.refusal, s.ram, s.lowFuel,
+                                       s.briefing, s.refuel})
                     play_sample(sample, 255, 128, 1000, 0);
                 rest(20);
             }

@@ -27,7 +27,7 @@ class GameLoop : public AllegroScreen {
         AllegroScreen::SetUp();
         ASSERT_TRUE(loadGraphics());
         ASSERT_TRUE(loadSounds());
-        installStartupTimers();
+        installClock();
         game.citiesCleared = 0;
         buildCity();
         clear_keybuf();
@@ -35,7 +35,7 @@ class GameLoop : public AllegroScreen {
     void TearDown() override
     {
         key[KEY_ESC] = 0;
-        stopFuelTimer();
+        stopGameTimers();
         freeEnemies();
         freeCity();
         freeSounds();
@@ -94,29 +94,6 @@ TEST_F(GameLoop, TheClockTicksEveryMillisecond)
     uint32_t passed = game.msTicks - start;
     EXPECT_GE(passed, 150u);
     EXPECT_LE(passed, 260u);
-}
-
-TEST_F(GameLoop, AShotEndsAfterFourHundredMilliseconds)
-{
-    startShot();
-    EXPECT_TRUE(game.beamActive);
-    usleep(250 * 1000);
-    EXPECT_TRUE(game.beamActive);
-    usleep(300 * 1000);
-    EXPECT_FALSE(game.beamActive);
-}
-
-TEST_F(GameLoop, TheFuelTimerBurnsOnlyUntilItIsStopped)
-{
-    game.craftState = Flying;
-    camera->y = -100, camera->speed = 0;
-    game.fuel = 100;
-    startFuelTimer();
-    usleep(1150 * 1000);
-    EXPECT_FLOAT_EQ(99.5f, game.fuel);
-    stopFuelTimer();
-    usleep(1150 * 1000);
-    EXPECT_FLOAT_EQ(99.5f, game.fuel);
 }
 
 // The sequences at FrameRate 1000: only the 10 ms rest paces them. (The

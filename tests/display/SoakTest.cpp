@@ -43,7 +43,7 @@ class Soak : public AllegroScreen {
         game.settings.numLives = 99;
         ASSERT_TRUE(loadGraphics());
         ASSERT_TRUE(loadSounds());
-        installStartupTimers();
+        installClock();
     }
     void TearDown() override
     {

@@ -143,6 +143,107 @@ TEST_F(Gameplay, ACollapsingBuildingIsGoneAfterThirtyEightTicks)
     EXPECT_EQ(BuildingStanding, cell(13).state);
 }
 
+// Game time, driven by a clock of the test's own: each timer fires on its
+// beat, a late catch-up fires every period that passed, and the clock may wrap.
+TEST_F(Gameplay, GameTimersFireOnTheirBeatAndCatchUpEveryPeriodPassed)
+{
+    const uint32_t start = 0xFFFFF000u;  // wraps 4 s into the game
+    game.msTicks = start;
+    startGameTimers();
+    startFuelTimer();
+    cell(12).state = BuildingExploding;
+    game.collisionFlag = true, game.recoveryMode = 1, camera->speed = 10;
+    game.difficultyFactor = 0;  // only the idle burn, whatever the recovery does to the speed
+    game.msTicks = start + 999;
+    runGameTimers();
+    EXPECT_EQ(100, game.fuel);
+    game.msTicks = start + 1319;  // the recovery's 10th tick and the first burn
+    runGameTimers();
+    EXPECT_FLOAT_EQ(99.5f, game.fuel);
+    EXPECT_TRUE(game.collisionFlag);
+    game.msTicks = start + 1320;  // its 11th
+    runGameTimers();
+    EXPECT_FALSE(game.collisionFlag);
+    game.msTicks = start + 3039;  // one late catch-up over two burns
+    runGameTimers();
+    EXPECT_FLOAT_EQ(98.5f, game.fuel);
+    EXPECT_EQ(BuildingExploding, cell(12).state);
+    game.msTicks = start + 3040;  // the collapse's 38th tick
+    runGameTimers();
+    EXPECT_EQ(BuildingDestroyed, cell(12).state);
+    startFuelTimer();  // a new life keeps the beat
+    game.msTicks = start + 4000;
+    runGameTimers();
+    EXPECT_FLOAT_EQ(98.0f, game.fuel);
+
+    stopGameTimers();  // the game is over: nothing burns behind the title
+    game.msTicks = start + 60000;
+    runGameTimers();
+    EXPECT_FLOAT_EQ(98.0f, game.fuel);
+}
+
+TEST_F(Gameplay, AShotLastsFourHundredMillisecondsAndTheNextHasItsOwn)
+{
+    game.msTicks = 5000;
+    startGameTimers();
+    game.msTicks = 5020;  // between two frames' catch-ups
+    startShot();
+    for (uint32_t end : {5420u, 5850u}) {
+        game.msTicks = end - 1;
+        runGameTimers();
+        EXPECT_TRUE(game.beamActive) << end;
+        game.msTicks = end;
+        runGameTimers();
+        EXPECT_FALSE(game.beamActive) << end;
+        game.msTicks = 5450;
+        if (end == 5420)
+            startShot();  // pressed again 30 ms after the last one ended
+    }
+}
+
+// Paused, game time stands: no fuel is burnt, no building collapses and the
+// shot keeps what was left of its 400 ms.
+TEST_F(Gameplay, PausedGameTimeHoldsTheFuelTheCollapseAndTheShot)
+{
+    game.msTicks = 1000;
+    startGameTimers();
+    startFuelTimer();
+    startShot();
+    cell(12).state = BuildingExploding;
+    game.msTicks = 1300;
+    pauseGameTime();
+    float blast = cell(12).blastDistance;
+    game.msTicks = 61300;
+    runGameTimers();
+    EXPECT_TRUE(game.beamActive);
+    EXPECT_EQ(100, game.fuel);
+    EXPECT_EQ(blast, cell(12).blastDistance);
+    resumeGameTime();
+    game.msTicks = 61399;
+    runGameTimers();
+    EXPECT_TRUE(game.beamActive);
+    game.msTicks = 61400;
+    runGameTimers();
+    EXPECT_FALSE(game.beamActive);
+    game.msTicks = 62000;
+    runGameTimers();
+    EXPECT_FLOAT_EQ(99.5f, game.fuel);
+}
+
+// However a life ends, its shot and its beam on a building end with it.
+TEST_F(Gameplay, ALifeEndsWithItsShotAndItsBeamLoop)
+{
+    for (int result : {EscapePressed, CraftCrashed, CityCleared}) {
+        startGameTimers();
+        startShot();
+        game.beamVoice = 3;
+        endLife(result);
+        EXPECT_FALSE(game.beamActive) << result;
+        EXPECT_EQ(-1, game.beamVoice) << result;
+        EXPECT_FALSE(game.timerRunning[FireTimer]) << result;
+    }
+}
+
 // ---- Frame pacing ----
 
 TEST(FramePacing, FrameTimeNeverDividesByZero)

@@ -1,0 +1,98 @@
+// The pause. See Pause.h.
+#include "Zephyrion/Pause.h"
+
+#include <allegro.h>
+
+#include "Std/Platform.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Timers.h"
+#include "text/Ttf.h"
+
+static const int pollMs = 10;
+static const int allegroVoices = 256;  // every voice number Allegro hands out is below this
+static const int lifeLoops = 4;        // the engine, the crash dive, the shot and the beam on a building
+static const int titleHeight = 48, hintHeight = 18;
+static const int titleRise = 60, hintDrop = 10;  // from the middle of the view
+static const char *const hint = "Press P to go on, Escape to end the game";
+
+bool isPauseKey(int scancode)
+{
+    return scancode == KEY_P || scancode == KEY_PAUSE;
+}
+
+static bool pauseKeyDown()
+{
+    return key[KEY_P] || key[KEY_PAUSE];
+}
+
+bool pauseWanted()
+{
+    return pauseKeyDown() || focusLost();
+}
+
+static bool isLifeLoop(const SAMPLE *sample)
+{
+    const Samples &s = game.samples;
+    return sample && (sample == s.engine || sample == s.crashDive || sample == s.fireBeam ||
+                      sample == s.beamOnBuilding);
+}
+
+// Stops the life's looping voices where they are; returns how many.
+static int holdLoops(int held[lifeLoops])
+{
+    int count = 0;
+    for (int voice = 0; voice < allegroVoices && count < lifeLoops; voice++)
+        if (isLifeLoop(voice_check(voice))) {
+            voice_stop(voice);
+            held[count++] = voice;
+        }
+    return count;
+}
+
+static void centred(const char *text, int height, int y, int colour)
+{
+    ttf_set_height(game.gameFont, height);
+    int x = (SCREEN_W - ttf_text_width(game.gameFont, text)) / 2;
+    ttf_draw_text(game.backBuffer, game.gameFont, text, x, y, colour);
+}
+
+// Over the last frame, which is still in the back buffer.
+static void showPaused()
+{
+    centred("Paused", titleHeight, SCREEN_H / 2 - titleRise, makecol(255, 255, 255));
+    centred(hint, hintHeight, SCREEN_H / 2 + hintDrop, makecol(200, 200, 200));
+    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+}
+
+static void waitForPauseKeyUp()
+{
+    while (pauseKeyDown() && !key[KEY_ESC]) {
+        rest(pollMs);
+        poll_keyboard();
+    }
+}
+
+bool pauseGame()
+{
+    pauseGameTime();
+    int held[lifeLoops];
+    int heldCount = holdLoops(held);
+    showPaused();
+    waitForPauseKeyUp();  // the key that paused
+    while (!key[KEY_ESC] && !pauseKeyDown()) {
+        rest(pollMs);
+        poll_keyboard();
+    }
+    waitForPauseKeyUp();  // the key that goes on
+    if (key[KEY_ESC])
+        return false;  // the life's end silences what is held
+    for (int i = 0; i < heldCount; i++)
+        voice_start(held[i]);
+    resumeGameTime();
+    if (game.settings.useMouse) {  // what the mouse did meanwhile does not steer
+        int mx, my;
+        get_mouse_mickeys(&mx, &my);
+    }
+    focusLost();  // nor does a loss of focus while paused pause again
+    return true;
+}
