@@ -39,9 +39,11 @@ static bool tryMode(int card, int w, int h)
     return false;
 }
 
-bool setScreenMode(int w, int h)
+bool setScreenMode(int w, int h, bool fullScreen)
 {
-    if (!tryMode(GFX_AUTODETECT_FULLSCREEN, w, h) && !tryMode(GFX_AUTODETECT_WINDOWED, w, h))
+    int first = fullScreen ? GFX_AUTODETECT_FULLSCREEN : GFX_AUTODETECT_WINDOWED;
+    int other = fullScreen ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN;
+    if (!tryMode(first, w, h) && !tryMode(other, w, h))
         return false;
     watchFocus();
     return true;

@@ -3,6 +3,8 @@
 
 #include <allegro.h>
 
+#include <initializer_list>
+
 #include "Std/3D.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
@@ -103,6 +105,16 @@ bool endLife(int cityResult)
     return game.lives > 0;
 }
 
+// Game over is silent: what the last moments set off is cut short.
+static void endGameSounds()
+{
+    const Samples &s = game.samples;
+    for (SAMPLE *cue : {s.crashExplosion, s.buildingDestroyed, s.enemyHit, s.explosionEnd, s.ram,
+                        s.lowFuel, s.briefing, s.refuel})
+        if (cue)
+            stop_sample(cue);
+}
+
 bool runGame()
 {
     bool made = beginGame();
@@ -125,6 +137,7 @@ bool runGame()
     // screen, and no crash starts there.
     stopGameTimers();
     game.craftState = Flying;
+    endGameSounds();
     freeEnemies();
     if (!made)
         return false;

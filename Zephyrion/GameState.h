@@ -38,6 +38,7 @@ struct Settings {
     bool showFPS = false;     // the HUD shows "FPS: %d"
     int frameRate = 30;       // target frames per second, 1 and up
     int mouseRatio = 24;      // mouse counts per degree of turn, 1 and up
+    bool fullScreen = true;   // full screen when on, else a window (each falls back on the other)
 };
 
 // ---- High-score table ----

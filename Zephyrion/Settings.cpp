@@ -1,4 +1,4 @@
-// The configuration file: sections "Settings", "Keys", "HighScore" and "Misc".
+// The configuration file: sections "Settings", "Keys", "HighScore", "Misc" and "Display".
 #include "Zephyrion/Settings.h"
 
 #include <cctype>
@@ -140,6 +140,7 @@ void loadSettings()
     s.showFPS = readBool("Misc", "ShowFPS", s.showFPS);
     s.frameRate = readInRange("Misc", "FrameRate", s.frameRate, 1, INT_MAX, defaults.frameRate);
     s.mouseRatio = readInRange("Misc", "MouseRatio", s.mouseRatio, 1, INT_MAX, defaults.mouseRatio);
+    s.fullScreen = readBool("Display", "FullScreen", s.fullScreen);
 }
 
 static void saveHighScores()
@@ -169,6 +170,7 @@ void saveSettings()
     set_config_int("Misc", "ShowFPS", s.showFPS);
     set_config_int("Misc", "FrameRate", s.frameRate);
     set_config_int("Misc", "MouseRatio", s.mouseRatio);
+    set_config_int("Display", "FullScreen", s.fullScreen);
 }
 
 bool settingsFileWritable(const char *path)

@@ -98,7 +98,7 @@ bool setGameScreenMode()
     bool low = game.settings.lowSpeedPC;
     game.screenWidth = low ? lowWidth : highWidth;
     game.screenHeight = low ? lowHeight : highHeight;
-    return setScreenMode(game.screenWidth, game.screenHeight);
+    return setScreenMode(game.screenWidth, game.screenHeight, game.settings.fullScreen);
 }
 
 void noteLoadFailure(const char *path)

@@ -68,10 +68,11 @@ struct TitleLook {
     int startGame = 0, otherItems = 0, whiteBelow = 0, logo = 0;
 };
 
-TitleLook lookAtTitle(const Image &shot, int w, int h)
+// A full screen is centred on the display, a window stands at its top left.
+TitleLook lookAtTitle(const Image &shot, int w, int h, bool windowed = false)
 {
     TitleLook look;
-    int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
+    int x0 = windowed ? 0 : (rootWidth - w) / 2, y0 = windowed ? 0 : (rootHeight - h) / 2;
     look.startGame = shot.count(white, x0, y0 + 240, x0 + w, y0 + 300);
     look.otherItems = shot.count(grey, x0, y0 + 300, x0 + w, y0 + 420);
     look.whiteBelow = shot.count(white, x0, y0 + 300, x0 + w, y0 + 420);
@@ -83,9 +84,9 @@ TitleLook lookAtTitle(const Image &shot, int w, int h)
     return look;
 }
 
-bool titleShown(const Image &shot, int w, int h)
+bool titleShown(const Image &shot, int w, int h, bool windowed = false)
 {
-    TitleLook look = lookAtTitle(shot, w, h);
+    TitleLook look = lookAtTitle(shot, w, h, windowed);
     return look.startGame > 1500 && look.otherItems > 3000 && look.whiteBelow == 0 &&
            look.logo > 2000;
 }
@@ -101,13 +102,13 @@ void expectTitle(const Image &shot, int w, int h)
 
 // Screenshots until the title shows with its logo in place, for up to
 // timeoutMs; the last shot either way.
-Image waitForTitle(const Scratch &dir, int w, int h, int timeoutMs = 40000)
+Image waitForTitle(const Scratch &dir, int w, int h, int timeoutMs = 40000, bool windowed = false)
 {
     Clock::time_point start = Clock::now();
     Image shot;
     do {
         shot = grabScreen();
-        if (titleShown(shot, w, h))
+        if (titleShown(shot, w, h, windowed))
             break;
         usleep(250 * 1000);
     } while (secondsSince(start) * 1000 < timeoutMs);
@@ -508,6 +509,128 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
                              "Fire = 67\n", "LowSpeedPC = 0\n"})
         EXPECT_NE(std::string::npos, cfg.find(line)) << line;
     EXPECT_FALSE(dir.exists("ErrorLog.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+// The row of the fuel gauge's white level marker on a w x h picture whose
+// top left is at (x0, y0), or -1: one pixel a percent of the tank.
+int fuelMarkerRow(const Scratch &dir, const Image &shot, int x0, int y0, int w, int h)
+{
+    Image frame = loadImage(dir.file("bitmaps/RadarDir.png"));
+    Image gauge = loadImage(dir.file("bitmaps/Fuel.png"));
+    int centre = y0 + h - frame.height / 2;
+    Found found = findAlongRow(shot, gauge, centre, x0, x0 + w);
+    for (int y = centre - gauge.height / 2; y < centre + gauge.height / 2; y++)
+        if (shot.count(white, found.left, y, found.left + gauge.width, y + 1) > gauge.width - 4)
+            return y;
+    return -1;
+}
+
+// Eight seconds paused would have burnt 4 % of the tank, four rows of the gauge.
+void expectNoFuelBurnt(const Scratch &dir, const Image &before, const Image &after, int x0,
+                       int y0)
+{
+    int row = fuelMarkerRow(dir, before, x0, y0, 800, 600);
+    ASSERT_GT(row, 0) << "the fuel marker";
+    EXPECT_LE(abs(fuelMarkerRow(dir, after, x0, y0, 800, 600) - row), 1) << "fuel burnt while paused";
+}
+
+// What the game sounds like, heard in its real output: nothing on the title,
+// the three briefing cues and the engine on the way in, nothing while paused
+// (when nothing moves and no fuel burns either), the beam's loop on the first
+// building in its way, and nothing of the game once it is over.
+TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
+{
+    const int x0 = 112, y0 = 84;
+    game = startGame(dir, WithSound);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    expectTitle(waitForTitle(dir, 800, 600), 800, 600);
+    usleep(1500 * 1000);  // the logo's entrance has sounded
+    EXPECT_EQ(0, hear(dir, soundMark(dir)).level) << "the title is silent";
+
+    long approach = soundMark(dir);
+    pressKey(window, "Return");
+    usleep(7500 * 1000);
+    long flying = soundMark(dir);
+    EXPECT_EQ(3, timesHeard(dir, "014", approach, flying)) << "the briefing's cues";
+    EXPECT_GT(hear(dir, flying).share("002"), 0.8) << "the engine";
+
+    Image before = grabScreen(dir.file("before-pause.png"));
+    pressKey(window, "p");
+    usleep(500 * 1000);
+    Image paused = grabScreen(dir.file("paused.png"));
+    EXPECT_GT(paused.count(white, x0 + 250, y0 + 180, x0 + 550, y0 + 250), 800) << "Paused";
+    usleep(1500 * 1000);  // what sounded as the pause began has ended
+    EXPECT_EQ(0, hear(dir, soundMark(dir)).level) << "paused, nothing sounds";
+    usleep(1000 * 1000);
+    EXPECT_EQ(0, differingPixels(grabScreen(dir.file("paused-later.png")), 0, 0, paused))
+        << "paused, nothing moves";
+    usleep(5000 * 1000);
+    pressKey(window, "p");
+    usleep(300 * 1000);
+    expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")), x0, y0);
+    EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.8) << "the engine again";
+
+    keyDown("space");  // held: shot after shot into the building ahead
+    usleep(1500 * 1000);
+    EXPECT_GT(hear(dir, soundMark(dir), "004=550").share("007"), 0.1) << "the beam on a building";
+    keyDown("Escape");
+    usleep(300 * 1000);
+    keyUp("Escape");
+    keyUp("space");
+    usleep(700 * 1000);
+    Heard gameOver = hear(dir, soundMark(dir));
+    EXPECT_EQ(0, gameOver.level) << "game over is silent: " << gameOver;
+    Image over = grabScreen(dir.file("game-over.png"));
+    EXPECT_GT(over.count(0xDC0000, x0, y0 + 60, x0 + 800, y0 + 110), 500) << "Game Over";
+    usleep(2500 * 1000);  // 4 s after Escape, on the title
+    EXPECT_LT(hear(dir, soundMark(dir)).share("007"), 0.02) << "the beam's loop";
+
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(endedCleanly(game));
+}
+
+// In a window: another window taking the focus pauses the game, silent and
+// still, and coming back leaves it paused until P.
+TEST_F(Game, LosingTheFocusPausesAWindowedGameUntilPIsPressed)
+{
+    dir.write("Zephyrion.cfg", "[Display]\nFullScreen = 0\n");
+    game = startGame(dir, WithSound);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(titleShown(waitForTitle(dir, 800, 600, 40000, true), 800, 600, true));
+    run("xlogo -geometry 100x100+900+0 >/dev/null 2>&1 &");
+    pressKey(window, "Return");
+    usleep(7500 * 1000);
+    Image before = grabScreen(dir.file("before-pause.png"));
+    std::string other = run("xdotool search --sync --class xlogo | head -n 1");
+    run("xdotool windowfocus --sync " + other);
+    usleep(500 * 1000);
+    Image paused = grabScreen(dir.file("paused.png"));
+    EXPECT_GT(paused.count(white, 250, 180, 550, 250), 800) << "Paused";
+    usleep(1500 * 1000);
+    EXPECT_EQ(0, hear(dir, soundMark(dir)).level) << "paused, nothing sounds";
+    run("xdotool windowfocus --sync " + window);
+    usleep(1000 * 1000);
+    EXPECT_EQ(0, differingPixels(grabScreen(dir.file("back.png")), 0, 0, paused))
+        << "coming back does not resume";
+    usleep(5000 * 1000);
+    pressKey(window, "p");
+    usleep(300 * 1000);
+    expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")), 0, 0);
+    EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.8) << "the engine again";
+
+    holdKey(window, "Escape", 300);
+    usleep(4000 * 1000);
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(endedCleanly(game));
+    EXPECT_NE(std::string::npos, dir.read("Zephyrion.cfg").find("FullScreen = 0"));
 }
 
 }  // namespace

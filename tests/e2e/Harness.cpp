@@ -94,6 +94,16 @@ GameRun startGame(const Scratch &dir, StartMode mode)
         dup2(out, 2);
         if (mode == NoDisplay)
             unsetenv("DISPLAY");
+        if (mode == WithSound) {
+            // ALSA's default device becomes a file over the null device: all
+            // that Allegro mixes lands in heard.wav, and no other test has it.
+            std::string home = dir.path + "/home";
+            mkdir(home.c_str(), 0700);
+            std::ofstream(home + "/.asoundrc")
+                << "pcm.!default { type file; slave.pcm \"null\"; file \"" << dir.path
+                << "/heard.wav\"; format \"wav\" }\n";
+            setenv("HOME", home.c_str(), 1);
+        }
         if (mode == ReadOnlyFolder) {
             // Root may write anywhere, so the game then runs as nobody.
             if (chmod(".", 0555) != 0 ||
@@ -206,6 +216,56 @@ void holdKey(const std::string &window, const std::string &key, int ms)
     run("xdotool windowfocus --sync " + window + " 2>/dev/null; xdotool keydown " + key);
     sleepMs(ms);
     run("xdotool keyup " + key);
+}
+
+long soundMark(const Scratch &dir)
+{
+    struct stat st;
+    return stat(dir.file("heard.wav").c_str(), &st) == 0 ? (long)st.st_size : 0;
+}
+
+double Heard::share(const std::string &sample) const
+{
+    for (const auto &heard : shares)
+        if (heard.first == sample)
+            return heard.second;
+    return 0;
+}
+
+std::ostream &operator<<(std::ostream &out, const Heard &heard)
+{
+    out << "level " << heard.level;
+    for (size_t i = 0; i < heard.shares.size() && i < 3; i++)
+        out << ", " << heard.shares[i].first << " " << heard.shares[i].second;
+    return out;
+}
+
+Heard hear(const Scratch &dir, long mark, const std::string &frequencies)
+{
+    const long stretch = 32768 * 4;  // the frames hear.py looks at, 4 bytes each
+    for (int waited = 0; waited < 5000 && soundMark(dir) < mark + stretch; waited += 50)
+        sleepMs(50);
+    std::istringstream out(run("/usr/bin/python3 " HEAR_SCRIPT " '" + dir.file("heard.wav") +
+                               "' " + std::to_string(mark) + " '" + dir.file("sounds") + "' " +
+                               frequencies));
+    Heard heard;
+    std::string name;
+    double value;
+    while (out >> name >> value) {
+        if (name == "level")
+            heard.level = (int)value;
+        else
+            heard.shares.push_back({name, value});
+    }
+    return heard;
+}
+
+int timesHeard(const Scratch &dir, const std::string &sample, long from, long to)
+{
+    return atoi(run("/usr/bin/python3 " HEAR_SCRIPT " --count " + sample + " '" +
+                    dir.file("heard.wav") + "' " + std::to_string(from) + " " +
+                    std::to_string(to) + " '" + dir.file("sounds") + "'")
+                    .c_str());
 }
 
 long Image::at(int x, int y) const

@@ -3,6 +3,7 @@
 // the keys, window searches and screenshots of xdotool and xwd.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ enum StartMode {
     WithDisplay,     // the test's X display
     NoDisplay,       // no X display at all
     ReadOnlyFolder,  // its folder made read-only, and the game not its owner
+    WithSound,       // the display, and a sound device that records into "heard.wav"
 };
 
 // Starts the game in dir.
@@ -70,6 +72,26 @@ void keyUp(const std::string &key);
 
 // Holds a key down for ms milliseconds, for the game's key table to see it.
 void holdKey(const std::string &window, const std::string &key, int ms);
+
+// What the game has mixed so far into dir's "heard.wav" (WithSound), bytes:
+// a mark to hear from.
+long soundMark(const Scratch &dir);
+
+// What sounds in the stretch of "heard.wav" after mark (about 0.75 s of the
+// game's output): its peak level (0 is silence, 32768 the loudest) and, for
+// each of the game's samples ("002" for "sounds/002.wav"), the share of the
+// stretch's power that it explains, 0..1. frequencies names the samples played
+// at another pitch than their own, as play_sample takes it: "004=550".
+struct Heard {
+    int level = -1;
+    double share(const std::string &sample) const;
+    std::vector<std::pair<std::string, double>> shares;  // largest first
+};
+std::ostream &operator<<(std::ostream &out, const Heard &heard);  // the level and the loudest
+Heard hear(const Scratch &dir, long mark, const std::string &frequencies = "");
+
+// How many times a sample started between two marks.
+int timesHeard(const Scratch &dir, const std::string &sample, long from, long to);
 
 // The whole screen of the test's display.
 struct Image {

@@ -53,6 +53,7 @@ class ConfigFile : public ::testing::Test {
         EXPECT_EQ(a.showFPS, b.showFPS);
         EXPECT_EQ(a.frameRate, b.frameRate);
         EXPECT_EQ(a.mouseRatio, b.mouseRatio);
+        EXPECT_EQ(a.fullScreen, b.fullScreen);
     }
 
     ScratchDir dir;
@@ -82,7 +83,7 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
     for (int i = 0; i < highScoreRows; i++)
         expected += "0" + std::to_string(i) + " = " + std::to_string((10 - i) * 100) + ",0," +
                     std::to_string(game.highScores[i].rating) + ",KVZ\n";
-    expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n";
+    expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n\n[Display]\nFullScreen = 1\n";
     EXPECT_EQ(expected, text);
 }
 
