@@ -1,9 +1,10 @@
-// A word shared between the game thread and Allegro's timer thread. Each read
-// and write is a relaxed atomic access, so the two threads never race; a
-// read-modify-write is a read then a write, as the game's timers expect.
+// A word shared between the game thread and Allegro's timer thread: the
+// millisecond clock. Each read and write is a relaxed atomic access, so the two
+// threads never race; only the timer thread writes it.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 template <typename T> class Shared {
   public:
@@ -27,4 +28,4 @@ template <typename T> class Shared {
     std::atomic<T> word;
 };
 
-static_assert(sizeof(Shared<float>) == sizeof(float), "a shared float stays one 32-bit word");
+static_assert(sizeof(Shared<uint32_t>) == sizeof(uint32_t), "the clock stays one 32-bit word");

@@ -140,12 +140,13 @@ TEST_F(Menus, ADisplayModeThatCannotBeSetNorUndoneEndsTheProgram)
 
 // ---- Define Keys ----
 
+// A taken key is refused, and so are the pause keys, which no action may have.
 TEST_F(Menus, TheSameKeyForLeftAndRightIsRefusedAndRightStillWaits)
 {
     uint32_t cues = game.samples.cuesSounded;
-    play({KEY_A, KEY_A, KEY_B, KEY_ESC});
+    play({KEY_P, KEY_A, KEY_A, KEY_PAUSE, KEY_B, KEY_ESC});
     defineKeys(scripted);
-    EXPECT_EQ(1u, game.samples.cuesSounded - cues);
+    EXPECT_EQ(3u, game.samples.cuesSounded - cues);
     EXPECT_EQ(KEY_A, game.keyBindings[BindLeft]);
     EXPECT_EQ(KEY_B, game.keyBindings[BindRight]);
     EXPECT_EQ(KEY_UP, game.keyBindings[BindPitchForward]) << "abandoned before row 3";

@@ -596,7 +596,7 @@ TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
 }
 
 // In a window: another window taking the focus pauses the game, silent and
-// still, and coming back leaves it paused until P.
+// still, and coming back leaves it paused until P. Escape ends a paused game.
 TEST_F(Game, LosingTheFocusPausesAWindowedGameUntilPIsPressed)
 {
     dir.write("Zephyrion.cfg", "[Display]\nFullScreen = 0\n");
@@ -625,8 +625,13 @@ TEST_F(Game, LosingTheFocusPausesAWindowedGameUntilPIsPressed)
     expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")), 0, 0);
     EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.8) << "the engine again";
 
+    pressKey(window, "p");  // Escape ends a paused game as it does a flying one
+    usleep(500 * 1000);
     holdKey(window, "Escape", 300);
-    usleep(4000 * 1000);
+    usleep(700 * 1000);
+    Image over = grabScreen(dir.file("game-over.png"));
+    EXPECT_GT(over.count(0xDC0000, 0, 60, 800, 110), 500) << "Game Over";
+    usleep(3500 * 1000);
     pressKey(window, "Escape");
     ASSERT_TRUE(waitForExit(game, 15000));
     EXPECT_TRUE(endedCleanly(game));
