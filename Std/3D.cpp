@@ -33,15 +33,17 @@ static int viewportX, viewportY, viewportW, viewportH;
 
 // Clipping scratch: clip3d_f can return far more vertices than it is given.
 static const int scratchVertices = 96;
-static V3D_f *scratchOut = nullptr, *scratchTemp = nullptr;
+static V3D_f scratchOut[scratchVertices], scratchTemp[scratchVertices];
 static V3D_f *scratchOutList[scratchVertices], *scratchTempList[scratchVertices];
 static int scratchFlags[scratchVertices];
 
 static const int boxFaces[6][4] = {
+    // Named for a building, a flipped box: flipping swaps the x ends, so its
+    // first x face lies at high x.
     {0, 3, 2, 1},  // low z: a building's south wall
     {4, 5, 6, 7},  // high z: north wall
-    {0, 1, 5, 4},  // low x: west wall
-    {2, 3, 7, 6},  // high x: east wall
+    {0, 1, 5, 4},  // first x end: a building's east wall
+    {2, 3, 7, 6},  // second x end: its west wall
     {0, 4, 7, 3},  // first y side: a building's floor
     {1, 2, 6, 5},  // second y side: its roof
 };
@@ -63,10 +65,12 @@ void setupProjection(int x, int y, int w, int h)
     camera->speed = 0;
 }
 
-void createZBuffer(BITMAP *bmp)
+bool createZBuffer(BITMAP *bmp)
 {
     zBuffer = create_zbuffer(bmp);
-    set_zbuffer(zBuffer);
+    if (zBuffer)
+        set_zbuffer(zBuffer);
+    return zBuffer != nullptr;
 }
 
 void clearZBuffer()
@@ -154,9 +158,7 @@ static double projectedArea(int count, V3D_f *const *v)
 
 void drawPolygon(BITMAP *bmp, int count, V3D_f *vertices, int colour, bool cull)
 {
-    if (!scratchOut) {
-        scratchOut = (V3D_f *)calloc(scratchVertices, sizeof(V3D_f));
-        scratchTemp = (V3D_f *)calloc(scratchVertices, sizeof(V3D_f));
+    if (!scratchOutList[0]) {
         for (int i = 0; i < scratchVertices; i++) {
             scratchOutList[i] = &scratchOut[i];
             scratchTempList[i] = &scratchTemp[i];

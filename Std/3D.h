@@ -70,7 +70,7 @@ extern void *(*allocatePrimitive)(size_t size);
 
 // ---- Camera and pipeline ----
 void setupProjection(int x, int y, int w, int h);
-void createZBuffer(BITMAP *bmp);
+bool createZBuffer(BITMAP *bmp);  // false when there is no memory for it
 void clearZBuffer();
 void destroyZBuffer();
 void setViewDistance(float distance);

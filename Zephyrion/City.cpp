@@ -45,11 +45,12 @@ bool generateCity()
             cell.gap = (float)(rand() % gapRange + minGap);
             cell.quad = createQuad(cell.width, cell.height, cell.depth, 1, 0, 0, 1);
             int dx = abs(tintCentreSlot - i), dz = abs(tintCentreStrip - j);
-            int colour = blueTint ? makecol(0, tintStep * dx, tintStep * dz + tintBase)
-                                  : makecol(0, tintStep * dx + tintBase, tintStep * dz);
+            cell.red = 0;
+            cell.green = tintStep * dx + (blueTint ? 0 : tintBase);
+            cell.blue = tintStep * dz + (blueTint ? tintBase : 0);
             blueTint = !blueTint;
             if (cell.quad)
-                cell.quad->transform.colour = colour;
+                cell.quad->transform.colour = makecol(cell.red, cell.green, cell.blue);
             cell.state = BuildingStanding;
             cell.isFuelDepot = 0;
             cell.blastDistance = 0;

@@ -96,15 +96,15 @@ static void drawScreen(bool oldSchool)
     label(0, oldSchool, makecol(255, 255, 255));
 }
 
-// The next key not yet taken in this pass, or KEY_ESC; a taken key, and the
-// pause keys, sound the refusal.
+// The next key not yet taken in this pass, or KEY_ESC; a taken key, the
+// pause keys and a code the settings file could not keep sound the refusal.
 static int untakenKey(KeySource nextKey, const int *taken, int count)
 {
     for (;;) {
         int scancode = nextKey();
         if (scancode == KEY_ESC)
             return KEY_ESC;
-        bool refused = isPauseKey(scancode);
+        bool refused = isPauseKey(scancode) || scancode < 1 || scancode >= KEY_MAX;
         for (int i = 0; i < count; i++)
             refused |= taken[i] == scancode;
         if (!refused)

@@ -52,11 +52,13 @@ int mouseDivisor()
     return ratio;
 }
 
-// F1 or F2 held with a shift, control, alt or lock flag on: the developers'
-// keys that clear the city and show the frame rate.
+// F1 or F2 held with Shift, Ctrl or Alt: the developers' keys that clear the
+// city and show the frame rate. The lock keys do not count: Num Lock is on by
+// default on many desktops, and a bare F1 must not clear the city.
 static bool withShifts(int scancode)
 {
-    return ((int)(signed char)key[scancode] & key_shifts) != 0;
+    const int shifts = KB_SHIFT_FLAG | KB_CTRL_FLAG | KB_ALT_FLAG;
+    return key[scancode] && (key_shifts & shifts) != 0;
 }
 
 static void recoveryTurn(float &angle)

@@ -62,12 +62,15 @@ void repairAfterCity()
     }
 }
 
-// The next city, a little taller, with its own enemies.
-static bool nextCity()
+// The rating is the city's as it was cleared: buildings that are still
+// falling when the last enemy goes do not count against it, in the sum nor
+// on the screen.
+bool nextCity()
 {
+    int rating = cityRatingIndex();
     game.citiesCleared++;
-    game.ratingSum += cityRatingIndex();
-    exitCity();
+    game.ratingSum += rating;
+    exitCity(rating);
     freeCity();
     freeEnemies();
     buildCity();
@@ -139,8 +142,6 @@ bool runGame()
     game.craftState = Flying;
     endGameSounds();
     freeEnemies();
-    if (!made)
-        return false;
-    gameOver();
-    return true;
+    gameOver();  // a game that could not go on still has its score
+    return made;
 }

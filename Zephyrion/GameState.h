@@ -112,6 +112,7 @@ struct CityCell {
     float height;               // above the ground, 80..779 units (the level's cap + 79)
     float depth;                // along z, 30..149 units
     float gap;                  // street after it along x, 10..49 units
+    int red, green, blue;       // its colour, 0..255 each: the beam adds red, a bump all three
     Quad *quad;                 // its box, standing on the ground; null if it could not be made
 };
 

@@ -8,6 +8,7 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
 static const double hudPi = 3.14159;
@@ -21,6 +22,7 @@ static const int barRise = 30;             // bar lines: 30 below the radar fram
 static const int maxDamage = 50, fullTank = 100;
 static const float lowFuel = 20;
 static const uint32_t lowFuelBlinkMs = 1000;
+static const int lowFuelBeepVolume = 100;
 static const int margin = 10;
 
 static bool blinkOn = false;         // the low-fuel message's blink, kept for the whole run
@@ -130,8 +132,7 @@ static void lowFuelBlink()
     if (game.msTicks - lastToggle > lowFuelBlinkMs) {
         blinkOn = !blinkOn;
         lastToggle = game.msTicks;
-        if (game.samples.lowFuel)
-            play_sample(game.samples.lowFuel, 100, 128, 1000, 0);
+        playOnce(game.samples.lowFuel, lowFuelBeepVolume);
     }
 }
 

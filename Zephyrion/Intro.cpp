@@ -100,15 +100,16 @@ static void spinOut(BITMAP *picture, bool showPicture, IntroRun &run)
 }
 
 // A picture that did not load (or no room for the frame) is left out: the
-// stripes show alone, the still and the spin-out stay black.
-static bool stretchInto(BITMAP *picture, const char *path)
+// stripes show alone, the still and the spin-out stay black. The loaded
+// picture is done with either way.
+static bool stretchInto(BITMAP *picture, BITMAP *loaded)
 {
-    BITMAP *loaded = picture ? load_png(path, nullptr) : nullptr;
-    if (!loaded)
-        return false;
-    stretch_blit(loaded, picture, 0, 0, loaded->w, loaded->h, 0, 0, picture->w, picture->h);
-    destroy_bitmap(loaded);
-    return true;
+    bool shown = picture && loaded;
+    if (shown)
+        stretch_blit(loaded, picture, 0, 0, loaded->w, loaded->h, 0, 0, picture->w, picture->h);
+    if (loaded)
+        destroy_bitmap(loaded);
+    return shown;
 }
 
 static void destroySamples(SAMPLE **samples, int count)
@@ -120,6 +121,8 @@ static void destroySamples(SAMPLE **samples, int count)
 
 bool playIntro(IntroRun &run)
 {
+    BITMAP *loadingPicture = load_png("bitmaps/LoadScreen.png", nullptr);
+    BITMAP *titlePicture = load_png("bitmaps/Intro.png", nullptr);
     SAMPLE *samples[introSampleCount] = {};
     for (int i = 0; i < introSampleCount; i++) {
         samples[i] = load_sample(introSamples[i].path);
@@ -127,6 +130,10 @@ bool playIntro(IntroRun &run)
             noteLoadFailure(introSamples[i].path);
             logError(introSamples[i].failedLine, startupSource, SevError, "%s", allegro_error);
             destroySamples(samples, i);
+            if (loadingPicture)
+                destroy_bitmap(loadingPicture);
+            if (titlePicture)
+                destroy_bitmap(titlePicture);
             return false;
         }
     }
@@ -134,10 +141,10 @@ bool playIntro(IntroRun &run)
     BITMAP *picture = create_bitmap(SCREEN_W - border, SCREEN_H - border);
     if (picture)
         run.pictureW = picture->w, run.pictureH = picture->h;
-    bool loading = stretchInto(picture, "bitmaps/LoadScreen.png");
+    bool loading = stretchInto(picture, loadingPicture);
     stripesPhase(picture, loading, stripes, loop, run);
 
-    bool title = stretchInto(picture, "bitmaps/Intro.png");
+    bool title = stretchInto(picture, titlePicture);
     drawTurned(picture, title, 0, 1.0f);
     blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     rest(stillMs);

@@ -128,7 +128,7 @@ void approachCity()
     game.craftState = Flying;
 }
 
-void exitCity()
+void exitCity(int rating)
 {
     Blink blink;
     blink.toggled = game.msTicks;
@@ -151,7 +151,7 @@ void exitCity()
         char line[64];
         snprintf(line, sizeof line, "%d Points Awarded", cityClearedPoints);
         centred(line, 18, 200, 160, 160, 160);
-        snprintf(line, sizeof line, "Rating - %s", ratingName(false));
+        snprintf(line, sizeof line, "Rating - %s", ratingNameOf(rating));
         centred(line, 18, 230, 160, 160, 160);
         finishFrame();
         camera->y = camera->y - climbStep;

@@ -4,4 +4,4 @@
 #pragma once
 
 void approachCity();
-void exitCity();
+void exitCity(int rating);  // shows the rating index the city was cleared with

@@ -20,6 +20,8 @@ static const int collapseCostDivisor = 10;  // points lost when it gives way: he
 static const int maxDamage = 50;
 static const int beamStartRise = 50;     // the beams start this far above the bottom corners
 static const int flickerOdds = 10;       // one pixel in ten toggles a dash
+static const int crackTop = 50;          // a crack starts at least this far below the top
+static const int crackLean = 50;         // degrees either side of straight down, at most
 
 static bool beamPenDown = true;          // the dash state, carried from line to line
 
@@ -143,20 +145,24 @@ int buildingAtPoint(float x, float y, float z)
     return -1;
 }
 
+static int brighter(int channel, int amount)
+{
+    return channel + amount < 255 ? channel + amount : 255;
+}
+
 // The beam reddens a building, an enemy's bump lightens it; once red would
-// reach 255 it gives way.
+// reach 255 it gives way. The cell keeps its colour's channels, which a
+// packed colour of 16 bits could not: 5 bits of red lose a bump's step.
 void damageBuilding(int index, int amount, bool whiten)
 {
     CityCell &cell = game.city[index % citySlots][index / citySlots];
     if (!cell.quad)
         return;
-    int colour = cell.quad->transform.colour;
-    int r = getr(colour), g = getg(colour), b = getb(colour);
-    if (r + amount < 255) {
-        r += amount;
+    if (cell.red + amount < 255) {
+        cell.red += amount;
         if (whiten)
-            g += amount, b += amount;
-        cell.quad->transform.colour = makecol(r, g, b);
+            cell.green = brighter(cell.green, amount), cell.blue = brighter(cell.blue, amount);
+        cell.quad->transform.colour = makecol(cell.red, cell.green, cell.blue);
         return;
     }
     cell.state = BuildingExploding;
@@ -180,16 +186,21 @@ void applyDamage(int amount)
 }
 
 // A crack runs down the screen from near the top in five leaning segments,
-// each as long as its start lies below the top edge.
+// each as long as its start lies below the top edge. Each segment's lean is
+// drawn before its start (only the first start is drawn at all).
 void addCrack()
 {
     Crack &crack = game.cracks[game.crackCount];
     int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
-    int x = rand() % w, y = rand() % (h / 5 - 50) + 50;
-    for (CrackSegment &s : crack.segments) {
-        float a = (float)(rand() % 50);
+    int startSpan = h / 5 - crackTop > 0 ? h / 5 - crackTop : 1;  // none on a screen 250 high or less
+    int x = 0, y = 0;
+    for (int n = 0; n < crackSegments; n++) {
+        CrackSegment &s = crack.segments[n];
+        float a = (float)(rand() % crackLean);
         if (rand() % 2)
             a = subAngle360(360, a);
+        if (n == 0)
+            x = rand() % w, y = rand() % startSpan + crackTop;
         double r = a * 3.14159 / 180;
         s.x1 = x, s.y1 = y;
         s.x2 = x - (int)(y * sin(r));

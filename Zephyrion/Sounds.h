@@ -6,11 +6,12 @@
 
 #include "Zephyrion/GameState.h"
 
-// Once, at full volume, centred, at its own pitch; counted in cuesSounded.
-inline void playOnce(SAMPLE *sample)
+// Once, centred, at its own pitch and at full volume unless told; counted in
+// cuesSounded.
+inline void playOnce(SAMPLE *sample, int volume = 255)
 {
     if (!sample)
         return;
-    play_sample(sample, 255, 128, 1000, 0);
+    play_sample(sample, volume, 128, 1000, 0);
     game.samples.cuesSounded = game.samples.cuesSounded + 1;
 }

@@ -29,6 +29,7 @@ static const int settingsUnsavedLine = 545;
 static const char *const configFile = "Zephyrion.cfg";
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
+static const int backBufferLine = 682;
 static const int textStartupLine = 685;
 static const int fontLine = 688;
 static const int bitmapMissingLine = 700;
@@ -136,13 +137,24 @@ bool initSystem()
     return true;
 }
 
+bool createBackBuffer(int w, int h)
+{
+    game.backBuffer = create_bitmap(w, h);
+    if (!game.backBuffer || !createZBuffer(game.backBuffer)) {
+        setError("Unable to create the %s", "back buffer");
+        logError(backBufferLine, __FILE__, SevError, "%s", allegro_error);
+        return false;
+    }
+    clear_bitmap(game.backBuffer);
+    setupProjection(0, 0, w, h);
+    setViewDistance(startupViewDistance);
+    return true;
+}
+
 bool loadGraphics()
 {
-    game.backBuffer = create_bitmap(SCREEN_W, SCREEN_H);
-    clear_bitmap(game.backBuffer);
-    setupProjection(0, 0, SCREEN_W, SCREEN_H);
-    createZBuffer(game.backBuffer);
-    setViewDistance(startupViewDistance);
+    if (!createBackBuffer(SCREEN_W, SCREEN_H))
+        return false;
     if (ttf_startup() != 0) {
         setError("The text renderer could not start", "");
         logError(textStartupLine, __FILE__, SevError, "%s", allegro_error);

@@ -9,6 +9,7 @@ int zephyrionMain();
 bool initSystem();
 bool setGameScreenMode();  // 640 x 480 with LowSpeedPC, else 800 x 600; false with allegro_error set
 void noteLoadFailure(const char *path);  // "Unable to load <path>" into allegro_error
+bool createBackBuffer(int w, int h);  // with its projection and depth buffer; false, logged, without
 bool loadGraphics();
 void loadBitmaps();  // the HUD, icon and logo bitmaps; a missing one is only a warning
 bool loadSounds();

@@ -233,20 +233,21 @@ static TtfGlyph &glyphFor(TtfFont *font, int character)
 
 void ttf_draw_text(BITMAP *bmp, TtfFont *font, const char *text, int x, int y, int colour)
 {
-    if (y + font->height < bmp->ct || y > bmp->cb || x > bmp->cr)
+    // Allegro's clip rectangle runs from (cl, ct) up to, not including, (cr, cb).
+    if (y + font->height < bmp->ct || y >= bmp->cb || x >= bmp->cr)
         return;
     acquire_bitmap(bmp);
     for (int c = ugetxc(&text); c; c = ugetxc(&text)) {
-        if (x > bmp->cr)
+        if (x >= bmp->cr)
             break;
         const TtfGlyph &glyph = glyphFor(font, c);
         int left = x + glyph.left;
         int top = y - glyph.top + font->ascender;
         if (glyph.available && glyph.pixels) {  // only the part inside the clip
             int r0 = bmp->ct > top ? bmp->ct - top : 0;
-            int r1 = bmp->cb - top + 1 < glyph.height ? bmp->cb - top + 1 : glyph.height;
+            int r1 = bmp->cb - top < glyph.height ? bmp->cb - top : glyph.height;
             int c0 = bmp->cl > left ? bmp->cl - left : 0;
-            int c1 = bmp->cr - left + 1 < glyph.width ? bmp->cr - left + 1 : glyph.width;
+            int c1 = bmp->cr - left < glyph.width ? bmp->cr - left : glyph.width;
             for (int r = r0; r < r1; r++) {
                 const unsigned char *pixel = glyph.pixels + (size_t)r * glyph.width;
                 for (int col = c0; col < c1; col++)

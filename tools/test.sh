@@ -14,7 +14,7 @@ sanitized() {  # build folder, sanitizer, tests to run
     ASAN_OPTIONS=detect_leaks=0 cmake --build "$1" -j"$(nproc)" >/dev/null
     ctest --test-dir "$1" --output-on-failure -j"$(nproc)" -R "$3"
 }
-export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:exitcode=66"
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:exitcode=66:allocator_may_return_null=1"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export TSAN_OPTIONS="halt_on_error=1:exitcode=66:suppressions=$supp/tsan.supp"

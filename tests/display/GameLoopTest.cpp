@@ -6,17 +6,23 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "AllegroScreen.h"
+#include "Std/3D.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
-#include "Zephyrion/Sequences.h"
+#include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/HighScores.h"
+#include "Zephyrion/Sequences.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
 #include "Zephyrion/Title.h"
 #include "Zephyrion/Zephyrion.h"
+#include "text/Ttf.h"
 
 namespace {
 
@@ -79,12 +85,28 @@ TEST_F(GameLoop, EscapeEndsTheFramesAfterThePassAlsoWhileFalling)
     EXPECT_EQ(Crashing, game.craftState);
 }
 
-TEST_F(GameLoop, ACityWithoutEnemiesLeftIsCleared)
+// The last enemy, standing in the beam's way beside the city, dies in the
+// first pass, and that pass is the last.
+TEST_F(GameLoop, ThePassThatKillsTheLastEnemyEndsTheFrames)
 {
     ASSERT_TRUE(setupEnemies());
+    const CityBounds &b = game.cityBounds;
+    camera->x = b.minX, camera->y = -250, camera->z = b.minZ;  // west of every building
+    camera->yaw = 0, camera->pitch = 0, camera->speed = 0;
+    for (int n = 1; n < game.enemyCount; n++)
+        game.enemies[n].state = EnemyGone;
+    Enemy &last = game.enemies[0];
+    last.speed = 0;
+    for (Quad *cube : last.cubes)
+        cube->transform.x = b.minX, cube->transform.y = -250, cube->transform.z = b.minZ + 30,
+        cube->transform.scale = 2;
+    game.enemiesRemaining = 1;
     game.craftState = Flying;
-    game.enemiesRemaining = 0;
+    startShot();
+    int before = game.frameCount;
     EXPECT_EQ(CityCleared, runCityFrames());
+    EXPECT_EQ(before + 1, game.frameCount);
+    EXPECT_EQ(EnemyExploding, last.state);
 }
 
 TEST_F(GameLoop, TheClockTicksEveryMillisecond)
@@ -114,9 +136,10 @@ TEST_F(GameLoop, TheApproachDescendsIn160FramesAndHandsOver)
     EXPECT_EQ(1500, getViewDistance());
 }
 
-// At the game's own 30 frames a second the descent lasts over 5 s, time for
-// all three briefing lines 1.6 s apart. Every other cue is silenced (enemies
-// may ram or bring a building down), so that only the briefing counts.
+// At 22 frames a second the descent lasts over 7 s, time for four steps of
+// the briefing 1.6 s apart: its three lines sound once each and no more.
+// Every other cue is silenced (enemies may ram or bring a building down), so
+// that only the briefing counts.
 TEST_F(GameLoop, OnlyTheFirstApproachBriefsAndItsSoundPlaysThreeTimes)
 {
     ASSERT_TRUE(setupEnemies());
@@ -124,8 +147,10 @@ TEST_F(GameLoop, OnlyTheFirstApproachBriefsAndItsSoundPlaysThreeTimes)
     game.samples = Samples();
     game.samples.briefing = loaded.briefing;
     game.firstApproach = true;
-    game.settings.frameRate = 30;
+    game.settings.frameRate = 22;
+    uint32_t start = game.msTicks;
     approachCity();
+    ASSERT_GT(game.msTicks - start, 4 * 1600u);
     EXPECT_EQ(3u, (uint32_t)game.samples.cuesSounded);
 
     game.firstApproach = false;
@@ -145,7 +170,7 @@ TEST_F(GameLoop, TheExitTurnsTheShorterWayClimbsAndPaysOnce)
         game.score = 40;
         setViewDistance(1500);
         uint32_t start = game.msTicks;
-        exitCity();
+        exitCity(0);
         EXPECT_GE(game.msTicks - start, 220u * 10) << yaw;  // 220 frames of at least 10 ms
         EXPECT_LE(camera->y, -2000) << yaw;
         EXPECT_EQ(0, camera->yaw) << yaw;
@@ -154,6 +179,69 @@ TEST_F(GameLoop, TheExitTurnsTheShorterWayClimbsAndPaysOnce)
         EXPECT_EQ(Autopilot, game.craftState);
         EXPECT_EQ(1500, getViewDistance());
     }
+}
+
+// The grey pixels of the rating line ("Rating - Hero") in the back buffer,
+// and how wide they spread.
+static int ratingLineWidth()
+{
+    int grey = makecol(160, 160, 160), left = SCREEN_W, right = -1;
+    for (int y = 230; y < 252; y++)
+        for (int x = 0; x < SCREEN_W; x++)
+            if (getpixel(game.backBuffer, x, y) == grey)
+                left = std::min(left, x), right = std::max(right, x);
+    return right - left + 1;
+}
+
+// Four buildings down and five falling when the last enemy goes: the city is
+// rated "Hero", though nine are down before the climb ends.
+TEST_F(GameLoop, AClearedCityIsRatedAsItWasWhenTheLastEnemyWent)
+{
+    game.settings.frameRate = 1000;
+    ASSERT_TRUE(setupEnemies());
+    startGameTimers();
+    for (int n = 0; n < 9; n++) {
+        CityCell &c = game.city[n][3];
+        c.state = n < 4 ? BuildingDestroyed : BuildingExploding;
+        c.blastScale = 0.025f;  // three collapse ticks from its end
+    }
+    camera->y = -20, camera->z = 300, camera->yaw = 0;
+    game.ratingSum = 0;
+    EXPECT_TRUE(nextCity());
+    EXPECT_EQ(0, game.ratingSum);
+    ttf_set_height(game.gameFont, 18);
+    EXPECT_NEAR(ttf_text_width(game.gameFont, "Rating - Hero"), ratingLineWidth(), 4);
+    stopGameTimers();
+}
+
+// The next city's enemies cannot be made: the game still ends through game
+// over (here with a table it does not reach).
+TEST_F(GameLoop, AGameThatCannotGoOnStillEndsThroughGameOver)
+{
+    static int enemyArrays;
+    enemyArrays = 0;
+    allocatePrimitive = [](size_t size) -> void * {
+        if (size == sizeof(Enemy) * 6 && ++enemyArrays == 2)
+            return nullptr;  // the second city's enemies
+        return malloc(size);
+    };
+    game.settings = Settings();
+    game.settings.frameRate = 1000;
+    for (HighScoreEntry &row : game.highScores)
+        row.score = 1000000;
+    key[KEY_F1] = -1;  // the developers' key clears the first city at once
+    key_shifts = KB_SHIFT_FLAG;
+    EXPECT_FALSE(runGame());
+    key[KEY_F1] = 0, key_shifts = 0;
+    allocatePrimitive = malloc;
+    EXPECT_EQ(2, enemyArrays);
+    EXPECT_EQ(1, game.citiesCleared);
+    EXPECT_EQ(0, game.ratingSum) << "Hero: nothing was lost in a city cleared at once";
+    int red = makecol(220, 0, 0), shown = 0;
+    for (int y = 60; y < 110; y++)
+        for (int x = 0; x < SCREEN_W; x++)
+            shown += getpixel(game.backBuffer, x, y) == red;
+    EXPECT_GT(shown, 500) << "Game Over";
 }
 
 }  // namespace

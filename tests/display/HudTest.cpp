@@ -106,7 +106,7 @@ TEST_F(Hud, MessagesFollowTheCraftsState)
     EXPECT_GT(count(red, 0, 70, 800, 100), 100);   // "Out of Fuel"
     EXPECT_GT(count(red, 0, 300, 800, 340), 100);  // "Ship Crashing"
     clear_to_color(game.backBuffer, paper);
-    game.fuel = 20, game.craftState = Destroyed, game.collisionFlag = true;
+    game.fuel = 100, game.craftState = Destroyed, game.collisionFlag = true;
     drawHud(0);
     EXPECT_EQ(0, count(red, 0, 78, 800, 100));  // below "Autopilot Engaged"
     EXPECT_EQ(0, count(red, 250, 300, 550, 340));
@@ -128,25 +128,66 @@ TEST_F(Hud, FrameCounterEndsTenPixelsFromTheRightEdge)
     game.settings.showFPS = false;
 }
 
+// A blip is one black pixel, for active enemies nearer than 750 units.
 TEST_F(Hud, RadarShowsActiveEnemiesInsideItsRangeOnly)
 {
     ASSERT_TRUE(setupEnemies());
     for (int n = 0; n < game.enemyCount; n++)
         game.enemies[n].state = EnemyGone;
-    Enemy &e = game.enemies[0];
-    e.state = EnemyActive;
-    for (Quad *cube : e.cubes)
-        cube->transform.x = camera->x + 750, cube->transform.z = camera->z;
     int cx = 400, cy = 600 - game.bitmaps.radarDir->h / 2;
     int black = makecol(0, 0, 0);
     float s = game.bitmaps.radar->h / 2.0f / 750;
+    auto spot = [&](float east, float north) {  // where an enemy so far off shows
+        return getpixel(game.backBuffer, (int)(cx + s * east), (int)(cy - s * north));
+    };
     drawHud(1);
-    int edge = getpixel(game.backBuffer, (int)(cx + s * 750), cy);
-    EXPECT_NE(black, edge == black ? -1 : edge);  // exactly 750 away: no blip
-    for (Quad *cube : e.cubes)
-        cube->transform.x = camera->x + 300;
-    drawHud(1);
-    EXPECT_EQ(black, getpixel(game.backBuffer, (int)(cx + s * 300), cy));
+    int edge = spot(450, 600), inside = spot(300, 0);  // 750 and 300 units away
+    ASSERT_NE(black, edge);
+    ASSERT_NE(black, inside);
+    Enemy &e = game.enemies[0];
+    auto place = [&](float east, float north, int state) {
+        for (Quad *cube : e.cubes)
+            cube->transform.x = camera->x + east, cube->transform.z = camera->z + north;
+        e.state = state;
+        drawHud(1);
+    };
+    place(450, 600, EnemyActive);
+    EXPECT_EQ(edge, spot(450, 600)) << "exactly 750 away: no blip";
+    place(300, 0, EnemyExploding);
+    EXPECT_EQ(inside, spot(300, 0)) << "an exploding enemy: no blip";
+    place(300, 0, EnemyActive);
+    EXPECT_EQ(black, spot(300, 0));
+}
+
+// Below 20 the warning blinks, a second on and a second off, with a beep at
+// each change; at 20 there is none, and an empty tank says so without a beep.
+TEST_F(Hud, BelowTwentyTheFuelWarningBlinksWithABeep)
+{
+    ASSERT_TRUE(loadSounds());
+    int low = makecol(180, 0, 0), red = makecol(255, 0, 0);
+    uint32_t cues = game.samples.cuesSounded;
+    auto draw = [&](float fuel, uint32_t later) {  // the clock is the test's
+        game.fuel = fuel;
+        game.msTicks = game.msTicks + later;
+        clear_to_color(game.backBuffer, paper);
+        drawHud(0);
+    };
+    draw(100, 0);
+    int shown = 0;
+    for (int second = 0; second < 2; second++) {
+        draw(19.9f, 1001);
+        shown += count(low, 0, 70, 800, 100) > 100;
+    }
+    EXPECT_EQ(1, shown) << "on one second, off the next";
+    EXPECT_EQ(2u, game.samples.cuesSounded - cues);
+    draw(19.9f, 500);
+    draw(20, 1001);
+    EXPECT_EQ(0, count(low, 0, 70, 800, 100));
+    draw(0, 1001);
+    EXPECT_EQ(0, count(low, 0, 70, 800, 100));
+    EXPECT_GT(count(red, 0, 70, 800, 100), 100) << "Out of Fuel";
+    EXPECT_EQ(2u, game.samples.cuesSounded - cues) << "no beep but at a change below 20";
+    freeSounds();
 }
 
 }  // namespace

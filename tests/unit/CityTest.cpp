@@ -38,6 +38,21 @@ class City : public ::testing::Test {
     static CityCell &cell(int index) { return game.city[index % citySlots][index / citySlots]; }
 };
 
+// Each cell draws its height, width, depth and street gap, in that order.
+TEST_F(City, EachCellDrawsItsHeightWidthDepthAndGapInThatOrder)
+{
+    srand(5);
+    generateCity();
+    srand(5);
+    for (int i = 0; i < 3; i++) {  // the first strip's first three cells
+        const CityCell &c = game.city[i][0];
+        EXPECT_EQ(rand() % 400 + 80, (int)c.height) << i;
+        EXPECT_EQ(rand() % 120 + 30, (int)c.width) << i;
+        EXPECT_EQ(rand() % 120 + 30, (int)c.depth) << i;
+        EXPECT_EQ(rand() % 40 + 10, (int)c.gap) << i;
+    }
+}
+
 TEST_F(City, HeightsGrowWithTheLevelUpToTheCap)
 {
     const int levels[] = {0, 7, 8, 50};

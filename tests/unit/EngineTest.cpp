@@ -11,6 +11,8 @@
 
 #include "ScratchDir.h"
 #include "Std/Errors.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Zephyrion.h"
 
 namespace {
 
@@ -230,7 +232,6 @@ TEST_F(Pipeline, CameraAfterSetupLooksNorthFromTheOrigin)
     for (float v : {camera->x, (float)camera->y, camera->z, camera->yaw, camera->pitch, camera->roll,
                     (float)camera->torque, (float)camera->speed})
         EXPECT_EQ(0, v);
-    EXPECT_EQ(1500.0f, getViewDistance());
 }
 
 TEST_F(Pipeline, BoxWhollyBehindTheEyeDrawsNothing)
@@ -289,6 +290,44 @@ TEST_F(Pipeline, BlastAtDistanceZeroFillsAllSixFaces)
     EXPECT_EQ(q->transform.colour, getpixel(bmp, 400, 300));
 }
 
+// The depth buffer hides what lies behind, whatever the order of drawing.
+TEST_F(Pipeline, ANearBoxHidesAFarOneDrawnAfterIt)
+{
+    Quad *near = box(40, 0, 0, 150, makecol(0, 0, 200));
+    Quad *far = box(300, 0, 0, 600, makecol(0, 200, 0));
+    drawQuad(bmp, near);
+    drawQuad(bmp, far);
+    EXPECT_EQ(near->transform.colour, getpixel(bmp, 400, 300));
+    EXPECT_EQ(far->transform.colour, getpixel(bmp, 400, 100));
+}
+
+// A building is a flipped box: blown apart, its roof still flies up and its
+// floor down. Seen from half its height, the roof passes above the eye and
+// the floor below.
+TEST_F(Pipeline, ABlownBuildingsRoofFliesUpAndItsFloorDown)
+{
+    Quad *q = createQuad(100, 100, 100, 1, 0, 0, 1);
+    quads.push_back(q);
+    q->transform.z = 500;
+    q->transform.colour = makecol(0, 60, 90);
+    int roof = shadeColour(q->transform.colour, 5, false);
+    int floor = shadeColour(q->transform.colour, 4, false);
+    ASSERT_NE(roof, floor);
+    camera->y = -50;
+    drawQuadBlast(bmp, q, 80, 0, 1);
+    auto count = [&](int colour, int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; y++)
+            for (int x = 0; x < 800; x++)
+                n += getpixel(bmp, x, y) == colour;
+        return n;
+    };
+    EXPECT_GT(count(roof, 0, 300), 100);
+    EXPECT_EQ(0, count(roof, 300, 600));
+    EXPECT_GT(count(floor, 300, 600), 100);
+    EXPECT_EQ(0, count(floor, 0, 300));
+}
+
 TEST_F(Pipeline, FarPlaneIsTheViewDistance)
 {
     Quad *q = box(100, 0, 0, 2000, makecol(0, 100, 0));
@@ -342,9 +381,12 @@ TEST_F(Pipeline, PyramidShowsItsSidesFromAboveAndNothingFromBelow)
     EXPECT_GE(renderStats.triangles, 1);
     EXPECT_LE(renderStats.triangles, 3);
     renderStats = RenderStats();
-    camera->y = 150, camera->pitch = -40;  // below it, looking up at the base
+    clear_to_color(bmp, paper);
+    clearZBuffer();
+    camera->z = 200, camera->y = 150, camera->pitch = 280;  // under it, looking up at the base
     drawPyramid(bmp, p);
-    EXPECT_EQ(0, renderStats.polygons);
+    EXPECT_EQ(0, filled());
+    EXPECT_EQ(0, inked());
     destroyPyramid(p);
 }
 
@@ -399,6 +441,18 @@ TEST_F(FailingAllocation, ConstructorsReportAndReturnNothing)
               "ERR:0283:3D.cpp - Unable to allocate memory for new Quad\n"
               "ERR:0728:3D.cpp - Unable to allocate memory for new Pyramid\n",
               readText("ErrorLog.txt"));
+}
+
+// A back buffer that cannot be had ends the loading with its line, and
+// leaves nothing to draw into.
+TEST_F(FailingAllocation, ABackBufferThatCannotBeMadeIsReported)
+{
+    set_color_depth(32);
+    EXPECT_FALSE(createBackBuffer(40000, 20000));  // 3.2 GB of pixels
+    EXPECT_EQ("\n\n-----------  New log\n"
+              "ERR:0682:Zephyrion.cpp - Unable to create the back buffer\n",
+              readText("ErrorLog.txt"));
+    EXPECT_EQ(nullptr, game.backBuffer);
 }
 
 }  // namespace

@@ -130,11 +130,6 @@ TEST_F(ErrorLog, UnopenableFileDropsTheLineAndTriesAgainLater)
 
 class Trace : public ErrorLog {};
 
-TEST_F(Trace, IsOffUnlessTurnedOn)
-{
-    EXPECT_FALSE(traceEnabled);
-}
-
 TEST_F(Trace, LinesGiveTheMillisecondsSinceThePreviousLine)
 {
     logTrace("Cleared buffer");

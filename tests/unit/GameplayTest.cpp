@@ -342,6 +342,9 @@ TEST_F(Gameplay, ShiftedF1ClearsTheCityAndF2TogglesTheCounter)
     key[KEY_F1] = -1;
     readControls();
     EXPECT_EQ(5, game.enemiesRemaining);  // no shift flag
+    key_shifts = KB_NUMLOCK_FLAG | KB_CAPSLOCK_FLAG | KB_SCROLOCK_FLAG;
+    readControls();
+    EXPECT_EQ(5, game.enemiesRemaining) << "the lock keys are no shift";
     key_shifts = KB_SHIFT_FLAG;
     readControls();
     EXPECT_EQ(0, game.enemiesRemaining);
@@ -495,10 +498,8 @@ TEST_F(Gameplay, LivesAreCountedAtTheEndOfALifeOnly)
     EXPECT_FALSE(endLife(CraftCrashed));  // the one life played is the last
     game.lives = 3;
     EXPECT_FALSE(endLife(EscapePressed));  // Escape forfeits the rest
-    cell(4).state = BuildingDestroyed;
     game.damage = 9, game.crackCount = 2, game.craftState = Destroyed;
     EXPECT_TRUE(endLife(CraftCrashed));
-    EXPECT_EQ(BuildingDestroyed, cell(4).state);  // the same city goes on
     EXPECT_EQ(0, game.damage);
     EXPECT_EQ(0, game.crackCount);
     EXPECT_EQ(Flying, game.craftState);
@@ -685,18 +686,129 @@ TEST_F(Gameplay, TheBeamHurtsNearBuildingsMore)
 TEST_F(Gameplay, ABuildingGivesWayWhenItsRedWouldReachTheTop)
 {
     CityCell &c = cell(8);
-    c.quad->transform.colour = makecol(250, 10, 10);
+    c.red = 250, c.green = c.blue = 10;
     damageBuilding(8, 4, false);
     EXPECT_EQ(BuildingStanding, c.state);
-    EXPECT_EQ(254, getr(c.quad->transform.colour));
+    EXPECT_EQ(makecol(254, 10, 10), c.quad->transform.colour);
     damageBuilding(8, 5, true);
     EXPECT_EQ(BuildingExploding, c.state);
     EXPECT_EQ(-(int)(c.height / 10), game.score);
     CityCell &d = cell(9);
-    d.quad->transform.colour = makecol(20, 30, 40);
+    d.red = 20, d.green = 30, d.blue = 40;
     damageBuilding(9, 5, true);
     EXPECT_EQ(makecol(25, 35, 45), d.quad->transform.colour);
     EXPECT_EQ(-1, buildingAtPoint(c.quad->transform.x, -1, c.quad->transform.z + 1));
+}
+
+// Enemies' bumps whiten a building to white and no further, and bring it
+// down after the same 51 bumps whatever the colour depth.
+TEST_F(Gameplay, BumpsWhitenABuildingUpToWhiteAndBringItDownAtAnyDepth)
+{
+    for (int depth : {32, 16}) {
+        set_color_depth(depth);
+        freeCity();
+        srand(7);
+        buildCity();
+        CityCell &c = cell(0);  // dark blue-green, no red
+        int green = 0, blue = 0;
+        for (int bump = 1; bump <= 50; bump++) {
+            damageBuilding(0, 5, true);
+            ASSERT_EQ(BuildingStanding, c.state) << depth << " bump " << bump;
+            int colour = c.quad->transform.colour;  // a channel that wrapped would drop
+            ASSERT_GE(getg_depth(depth, colour), green) << depth << " bump " << bump;
+            ASSERT_GE(getb_depth(depth, colour), blue) << depth << " bump " << bump;
+            green = getg_depth(depth, colour), blue = getb_depth(depth, colour);
+        }
+        EXPECT_EQ(makecol_depth(depth, 250, 255, 255), c.quad->transform.colour) << depth;
+        damageBuilding(0, 5, true);
+        EXPECT_EQ(BuildingExploding, c.state) << depth;
+    }
+    set_color_depth(32);
+}
+
+// A crack draws its lean before its start, and a screen too low for the
+// usual start band still cracks, from 50 pixels down.
+TEST_F(Gameplay, ACrackDrawsItsLeanBeforeItsStartOnAnyScreen)
+{
+    srand(11);
+    int lean = rand() % 50, right = rand() % 2, x = rand() % 800, y = rand() % (600 / 5 - 50) + 50;
+    double a = (right ? 360 - lean : lean) * 3.14159 / 180;
+    srand(11);
+    addCrack();
+    const CrackSegment &s = game.cracks[0].segments[0];
+    EXPECT_EQ(x, s.x1);
+    EXPECT_EQ(y, s.y1);
+    EXPECT_EQ(x - (int)(y * sin(a)), s.x2);
+    EXPECT_EQ(y + (int)(y * cos(a)), s.y2);
+
+    destroy_bitmap(game.backBuffer);
+    game.backBuffer = create_bitmap(320, 200);  // 200 / 5 - 50 < 0
+    addCrack();
+    EXPECT_EQ(50, game.cracks[0].segments[0].y1);
+    destroy_bitmap(game.backBuffer);
+    game.backBuffer = create_bitmap(800, 600);
+}
+
+// Into a wall at a slant: the craft turns away, mirrored in the wall, three
+// degrees a frame the shorter way round, and has the controls back near it.
+TEST_F(Gameplay, ASlantedHitOnAWallTurnsTheCraftMirroredInIt)
+{
+    const CityCell &c = cell(5);
+    for (float yaw : {30.0f, 330.0f}) {
+        game.collisionFlag = false, game.damage = 0;
+        camera->x = c.quad->transform.x, camera->z = c.quad->transform.z - 2;  // before its south wall
+        camera->y = -c.height / 2, camera->yaw = yaw, camera->pitch = 0, camera->speed = 4;
+        moveCraft();
+        ASSERT_TRUE(game.collisionFlag) << yaw;
+        EXPECT_EQ(2, game.recoveryMode) << yaw;
+        EXPECT_FLOAT_EQ(yaw == 30 ? 150 : 210, game.recoveryTarget) << yaw;
+        EXPECT_EQ(6, game.damage) << yaw;  // head on: twice the speed kept, 3
+        for (int frame = 0; frame < 38; frame++)
+            readControls();
+        EXPECT_EQ(2, game.recoveryMode) << yaw;
+        readControls();
+        EXPECT_FLOAT_EQ(yaw == 30 ? 147 : 213, camera->yaw) << yaw;
+        EXPECT_EQ(1, game.recoveryMode) << yaw;
+    }
+}
+
+// Old School: a roof takes a sink rate under 5 gently; a harder one bounces
+// and costs the torque in damage.
+TEST_F(Gameplay, OldSchoolLandsUnderFiveOfTorqueAndAHarderTouchCosts)
+{
+    game.settings.oldSchool = true;
+    int roof = game.fuelDepotIndex == 0 ? 1 : 0;
+    overRoof(roof, 0.3f);
+    camera->pitch = 0, camera->torque = 4, camera->speed = 1;
+    moveCraft();
+    EXPECT_FALSE(game.collisionFlag);
+    EXPECT_EQ(0, camera->torque);
+    EXPECT_EQ(0, camera->speed);
+    overRoof(roof, 0.3f);
+    camera->torque = 7, camera->speed = 1;
+    moveCraft();
+    EXPECT_TRUE(game.collisionFlag);
+    EXPECT_EQ(1, game.recoveryMode);
+    EXPECT_EQ(7, game.damage);
+}
+
+// With the mouse on, its right button is a throttle and its left fires.
+TEST_F(Gameplay, TheMouseButtonsThrottleAndFire)
+{
+    game.settings.useMouse = true;
+    mouse_b = 2;
+    readControls();
+    readControls();
+    EXPECT_EQ(1.0f, camera->speed);
+    mouse_b = 0;  // let go, a forward flight slows
+    readControls();
+    EXPECT_EQ(0.5f, camera->speed);
+    EXPECT_FALSE(game.beamActive);
+    mouse_b = 1;
+    readControls();
+    EXPECT_TRUE(game.beamActive);
+    mouse_b = 0;
+    endShot();
 }
 
 TEST_F(Gameplay, DamageCapsAtFiftyAndCracksAtThirty)

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "Zephyrion/DefineKeys.h"
 
 namespace {
 
@@ -29,15 +28,6 @@ TEST(OptionCycles, NumberOfLivesCyclesAndDifficultyAndSensitivityRestartFromThei
     EXPECT_EQ(6, nextSensitivity(3));
     EXPECT_EQ(1, nextSensitivity(6));
     EXPECT_STREQ("Coarse", sensitivityName(6));
-}
-
-TEST(KeyNames, TheFlightKeysHavePlainNames)
-{
-    EXPECT_STREQ("Page Up", keyName(KEY_PGUP));
-    EXPECT_STREQ("Space", keyName(KEY_SPACE));
-    EXPECT_STREQ("Left", keyName(KEY_LEFT));
-    EXPECT_STREQ("A", keyName(KEY_A));
-    EXPECT_STREQ("Z", keyName(KEY_Z));
 }
 
 }  // namespace
