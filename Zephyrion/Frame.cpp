@@ -4,6 +4,7 @@
 #include <allegro.h>
 
 #include "Std/Errors.h"
+#include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Flight.h"
@@ -109,7 +110,7 @@ int runCityFrames()
         } else {
             crashStep();
         }
-        if (key[KEY_ESC])
+        if (key[KEY_ESC] || quitRequested())
             quit = true;
         else if (pauseWanted())
             quit = !pauseGame();

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Settings.h"
 #include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
@@ -122,11 +124,13 @@ void enterInitials(int row)
     ttf_set_height(game.gameFont, initialsHeight);
     int x = (SCREEN_W - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
     int length = 0;
+    bool cancelled = false;
     while (length < initialsLength) {
         clear_keybuf();  // only keys pressed while the entry waits count
-        InitialsKey done = initialsKey(entry.name, length, readkey());
-        if (done == InitialsCancelled)
-            return;
+        InitialsKey done = initialsKey(entry.name, length, readKeyUnlessQuit());
+        cancelled = done == InitialsCancelled;
+        if (cancelled)
+            break;
         if (done == InitialRefused)
             continue;
         if (done == InitialErased) {  // start the screen afresh without the erased letter
@@ -136,6 +140,9 @@ void enterInitials(int row)
         }
         ttf_draw_text(screen, game.gameFont, entry.name, x, initialsY, makecol(160, 160, 160));
     }
+    writeSettingsFile();  // the row is kept at once, whatever happens later
+    if (cancelled)
+        return;
     centred(screen, "High Score recorded", 16, SCREEN_H - 30, makecol(140, 140, 140));
     rest(recordedPauseMs);
 }

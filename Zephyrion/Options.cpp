@@ -6,8 +6,10 @@
 #include <cstdio>
 
 #include "Std/Errors.h"
+#include "Std/Platform.h"
 #include "Zephyrion/DefineKeys.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Settings.h"
 #include "Zephyrion/Title.h"
 #include "Zephyrion/Zephyrion.h"
 #include "text/Ttf.h"
@@ -22,7 +24,7 @@ static const int fine = 1, normalTurn = 3, coarse = 6;
 int keyboardScancode()
 {
     clear_keybuf();
-    return readkey() >> 8;
+    return readKeyUnlessQuit() >> 8;
 }
 
 int nextLives(int lives)
@@ -198,6 +200,12 @@ static const OptionRow controlRows[] = {
 
 // ---- The screen loop both share ----
 
+static bool leaveOptionScreen()
+{
+    writeSettingsFile();  // a failure is logged; the screen is left all the same
+    return true;
+}
+
 static void drawRows(const OptionRow *rows, int count, int selected)
 {
     drawTitleCity();
@@ -216,7 +224,8 @@ static void drawRows(const OptionRow *rows, int count, int selected)
     blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
 }
 
-// Runs one option screen until Back or Escape; false when the program must end.
+// Runs one option screen until Back or Escape, and saves what it changed;
+// false when the program must end.
 static bool runOptionScreen(const OptionRow *rows, int count, KeySource nextKey)
 {
     int selected = 0;
@@ -233,12 +242,12 @@ static bool runOptionScreen(const OptionRow *rows, int count, KeySource nextKey)
         case KEY_ENTER_PAD:
         case KEY_SPACE:
             if (!rows[selected].act)
-                return true;
+                return leaveOptionScreen();
             if (!rows[selected].act(nextKey))
                 return false;
             break;
         case KEY_ESC:
-            return true;
+            return leaveOptionScreen();
         }
     }
 }

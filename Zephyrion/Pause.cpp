@@ -64,9 +64,14 @@ static void showPaused()
     blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
 }
 
+static bool leaving()
+{
+    return key[KEY_ESC] || quitRequested();
+}
+
 static void waitForPauseKeyUp()
 {
-    while (pauseKeyDown() && !key[KEY_ESC]) {
+    while (pauseKeyDown() && !leaving()) {
         rest(pollMs);
         poll_keyboard();
     }
@@ -79,12 +84,12 @@ bool pauseGame()
     int heldCount = holdLoops(held);
     showPaused();
     waitForPauseKeyUp();  // the key that paused
-    while (!key[KEY_ESC] && !pauseKeyDown()) {
+    while (!leaving() && !pauseKeyDown()) {
         rest(pollMs);
         poll_keyboard();
     }
     waitForPauseKeyUp();  // the key that goes on
-    if (key[KEY_ESC])
+    if (leaving())
         return false;  // the life's end silences what is held
     for (int i = 0; i < heldCount; i++)
         voice_start(held[i]);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Std/3D.h"
+#include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
@@ -103,7 +104,7 @@ void approachCity()
     setViewDistance(sequenceViewDistance);
     game.craftState = Autopilot;
     camera->y = approachStartY;
-    while (camera->y < flyingHeight) {
+    while (camera->y < flyingHeight && !quitRequested()) {
         if (camera->z < flyingHeight)
             camera->z += glideStep;
         if (camera->pitch > 0)
@@ -136,7 +137,7 @@ void exitCity(int rating)
     setViewDistance(sequenceViewDistance);
     game.score += cityClearedPoints;
     game.craftState = Autopilot;
-    while (camera->y > exitTopY) {
+    while (camera->y > exitTopY && !quitRequested()) {
         if (camera->pitch < restingPitch || camera->pitch >= steepestUp)
             camera->pitch = addAngle360(camera->pitch, 1);
         if (camera->yaw > 0 && camera->yaw <= 180)

@@ -1,6 +1,8 @@
 // The configuration file: sections "Settings", "Keys", "HighScore", "Misc" and "Display".
 #include "Zephyrion/Settings.h"
 
+#include <allegro.h>
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -8,10 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/HighScores.h"
 
@@ -37,16 +43,27 @@ void resetHighScores()
     }
 }
 
+// A number as Allegro reads one (decimal, 0x hex or 0 octal, a word as 0),
+// except that values beyond the int range saturate instead of wrapping.
+static int readInt(const char *section, const char *key, int current)
+{
+    const char *text = get_config_string(section, key, nullptr);
+    if (!text)
+        return current;
+    long value = strtol(text, nullptr, 0);
+    return (int)(value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : value);
+}
+
 static bool readBool(const char *section, const char *key, bool current)
 {
-    return get_config_int(section, key, current ? 1 : 0) != 0;
+    return readInt(section, key, current ? 1 : 0) != 0;
 }
 
 // The value from the file, or the fallback when the file's value is outside lo..hi.
 static int readInRange(const char *section, const char *key, int current, int lo, int hi,
                        int fallback)
 {
-    int value = get_config_int(section, key, current);
+    int value = readInt(section, key, current);
     return value >= lo && value <= hi ? value : fallback;
 }
 
@@ -129,8 +146,8 @@ void loadSettings()
     const Settings defaults;
     s.lowSpeedPC = readBool("Settings", "LowSpeedPC", s.lowSpeedPC);
     s.classic = readBool("Settings", "Classic", s.classic);
-    s.numLives = clampInt(get_config_int("Settings", "NumLives", s.numLives), 0, maxLives);
-    s.difficulty = get_config_int("Settings", "Difficulty", s.difficulty);
+    s.numLives = clampInt(readInt("Settings", "NumLives", s.numLives), 0, maxLives);
+    s.difficulty = readInt("Settings", "Difficulty", s.difficulty);
     s.useMouse = readBool("Settings", "UseMouse", s.useMouse);
     s.oldSchool = readBool("Settings", "OldSchool", s.oldSchool);
     s.sensitivity = readInRange("Settings", "Sensitivity", s.sensitivity, minSensitivity,
@@ -143,79 +160,191 @@ void loadSettings()
     s.fullScreen = readBool("Display", "FullScreen", s.fullScreen);
 }
 
-static void saveHighScores()
-{
-    for (int i = 0; i < highScoreRows; i++) {
-        const HighScoreEntry &row = game.highScores[i];
-        char key[8], text[64];
-        snprintf(key, sizeof key, "%.2d", i);
-        snprintf(text, sizeof text, "%d,%d,%d,%.3s", row.score, row.cities, row.rating, row.name);
-        set_config_string("HighScore", key, text);
-    }
-}
-
-void saveSettings()
-{
-    const Settings &s = game.settings;
-    set_config_int("Settings", "LowSpeedPC", s.lowSpeedPC);
-    set_config_int("Settings", "OldSchool", s.oldSchool);
-    set_config_int("Settings", "Classic", s.classic);
-    set_config_int("Settings", "NumLives", s.numLives);
-    set_config_int("Settings", "Difficulty", s.difficulty);
-    set_config_int("Settings", "UseMouse", s.useMouse);
-    set_config_int("Settings", "Sensitivity", s.sensitivity);
-    for (int i = 0; i < keyBindingCount; i++)
-        set_config_int("Keys", keyNames[i], game.keyBindings[i]);
-    saveHighScores();
-    set_config_int("Misc", "ShowFPS", s.showFPS);
-    set_config_int("Misc", "FrameRate", s.frameRate);
-    set_config_int("Misc", "MouseRatio", s.mouseRatio);
-    set_config_int("Display", "FullScreen", s.fullScreen);
-}
-
-bool settingsFileWritable(const char *path)
-{
-    struct stat st;
-    if (stat(path, &st) != 0)
-        return errno == ENOENT && access(".", W_OK) == 0;
-    if (S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    return access(path, W_OK) == 0;
-}
-
-// ---- The file itself ----
+// ---- The file's text ----
 
 static std::string settingsPath;  // the selected file
-static std::string mendedText;    // what Allegro reads when the file needed mending
-static bool rewriteNeeded = false;
+static std::string settingsText;  // its text as read and mended, then as last composed
 
-// Allegro reads the file as UTF-8: a stray lead byte would swallow the line
-// breaks after it.
-static bool isTextLine(const std::string &line)
+static std::string trimmed(const std::string &text)
 {
-    size_t i = 0;
-    while (i < line.size()) {
-        unsigned char c = line[i];
-        int follow = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
-                   : (c & 0xF8) == 0xF0 ? 3 : -1;
-        if (follow < 0 || (c < ' ' && c != '\t' && c != '\r') || c == 0x7F)
-            return false;
-        if (follow > 0 && c < 0xC2)  // overlong forms
-            return false;
-        for (int k = 1; k <= follow; k++)
-            if (i + k >= line.size() || (line[i + k] & 0xC0) != 0x80)
-                return false;
-        i += follow + 1;
-    }
-    return true;
+    size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
 static bool isSectionLine(const std::string &line)
 {
     size_t first = line.find_first_not_of(" \t");
     return first != std::string::npos && line[first] == '[';
+}
+
+static bool isBlank(const std::string &line)
+{
+    return line.find_first_not_of(" \t") == std::string::npos;
+}
+
+// The name of a "[Name]" line.
+static std::string sectionName(const std::string &line)
+{
+    std::string t = trimmed(line);
+    size_t close = t.find(']');
+    return close == std::string::npos ? t.substr(1) : t.substr(1, close - 1);
+}
+
+// The name of a "Name = value" line; "" for comments and other lines.
+static std::string keyName(const std::string &line)
+{
+    size_t equals = line.find('=');
+    std::string t = trimmed(line);
+    return equals == std::string::npos || t.empty() || t[0] == '#' ? "" : trimmed(line.substr(0, equals));
+}
+
+static bool sameName(const std::string &a, const char *b)
+{
+    return strcasecmp(a.c_str(), b) == 0;
+}
+
+// Sets a key as Allegro would: in place, keeping the file's spelling of its
+// name, else at the end of its section, else in a new section at the end.
+// Every other line stays as it was.
+static void setKey(std::vector<std::string> &lines, const char *section, const char *key,
+                   const std::string &value)
+{
+    size_t at = 0;
+    while (at < lines.size() && !(isSectionLine(lines[at]) && sameName(sectionName(lines[at]), section)))
+        at++;
+    if (at == lines.size()) {
+        if (!lines.empty() && !isBlank(lines.back()))
+            lines.push_back("");
+        lines.push_back(std::string("[") + section + "]");
+        lines.push_back(std::string(key) + " = " + value);
+        return;
+    }
+    size_t end = at + 1, lastContent = at;
+    for (; end < lines.size() && !isSectionLine(lines[end]); end++) {
+        std::string name = keyName(lines[end]);
+        if (!name.empty() && sameName(name, key)) {
+            lines[end] = name + " = " + value;
+            return;
+        }
+        if (!isBlank(lines[end]))
+            lastContent = end;
+    }
+    lines.insert(lines.begin() + (long)lastContent + 1, std::string(key) + " = " + value);
+}
+
+static std::vector<std::string> splitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+static void setInt(std::vector<std::string> &lines, const char *section, const char *key, int value)
+{
+    setKey(lines, section, key, std::to_string(value));
+}
+
+void saveSettings()
+{
+    std::vector<std::string> lines = splitLines(settingsText);
+    const Settings &s = game.settings;
+    setInt(lines, "Settings", "LowSpeedPC", s.lowSpeedPC);
+    setInt(lines, "Settings", "OldSchool", s.oldSchool);
+    setInt(lines, "Settings", "Classic", s.classic);
+    setInt(lines, "Settings", "NumLives", s.numLives);
+    setInt(lines, "Settings", "Difficulty", s.difficulty);
+    setInt(lines, "Settings", "UseMouse", s.useMouse);
+    setInt(lines, "Settings", "Sensitivity", s.sensitivity);
+    for (int i = 0; i < keyBindingCount; i++)
+        setInt(lines, "Keys", keyNames[i], game.keyBindings[i]);
+    for (int i = 0; i < highScoreRows; i++) {
+        const HighScoreEntry &row = game.highScores[i];
+        char key[8], text[64];
+        snprintf(key, sizeof key, "%.2d", i);
+        snprintf(text, sizeof text, "%d,%d,%d,%.3s", row.score, row.cities, row.rating, row.name);
+        setKey(lines, "HighScore", key, text);
+    }
+    setInt(lines, "Misc", "ShowFPS", s.showFPS);
+    setInt(lines, "Misc", "FrameRate", s.frameRate);
+    setInt(lines, "Misc", "MouseRatio", s.mouseRatio);
+    setInt(lines, "Display", "FullScreen", s.fullScreen);
+    settingsText.clear();
+    for (const std::string &line : lines)
+        settingsText += line + "\n";
+}
+
+// ---- Reading and writing the file ----
+
+static const int settingsUnsavedLine = 545;
+static const char *const shutdownSource = "Zephyrion.cpp";  // the log names the shutdown's file
+
+// Allegro reads the file as UTF-8, where a stray lead byte would swallow the
+// line breaks after it. A line of UTF-8 is kept as it is; one with other bytes
+// of 128 and up is taken as Latin-1 (a comment or a name typed in an old
+// editor) and turned into UTF-8; one with control bytes is no text at all.
+static bool mendLine(std::string &line)
+{
+    bool utf8 = true;
+    for (size_t i = 0; i < line.size();) {
+        unsigned char c = line[i];
+        if ((c < ' ' && c != '\t') || c == 0x7F)
+            return false;
+        int follow = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
+                   : (c & 0xF8) == 0xF0 ? 3 : -1;
+        bool whole = follow >= 0 && !(follow > 0 && c < 0xC2);  // no overlong forms
+        for (int k = 1; whole && k <= follow; k++)
+            whole = i + k < line.size() && (line[i + k] & 0xC0) == 0x80;
+        utf8 &= whole;
+        i += whole ? follow + 1 : 1;
+    }
+    if (utf8)
+        return true;
+    std::string latin;
+    for (unsigned char c : line) {
+        if (c < 0x80) {
+            latin += (char)c;
+        } else {
+            latin += (char)(0xC0 | c >> 6);
+            latin += (char)(0x80 | (c & 0x3F));
+        }
+    }
+    line = latin;
+    return true;
+}
+
+// The file's lines as Allegro can read them: no byte-order mark, any line
+// ending (LF, CRLF or a lone CR) as LF, no line that is not text, and a blank
+// line before every section after the first (Allegro adds a key a section
+// lacks before the blank line that ends it, else under the next section).
+static std::string mendText(std::string text)
+{
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text.erase(0, 3);
+    std::string mended;
+    bool blankBefore = true, inSection = false;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        if (!mendLine(line))
+            continue;
+        if (isSectionLine(line)) {
+            if (inSection && !blankBefore)
+                mended += "\n";
+            inSection = true;
+        }
+        mended += line + "\n";
+        blankBefore = isBlank(line);
+    }
+    return mended;
 }
 
 static std::string readWhole(const char *path)
@@ -232,70 +361,69 @@ static std::string readWhole(const char *path)
     return text;
 }
 
-static void writeWhole(const char *path, const std::string &text)
-{
-    FILE *file = fopen(path, "wb");
-    if (!file)
-        return;
-    fwrite(text.data(), 1, text.size(), file);
-    fclose(file);
-}
-
-// The file's text lines, with a blank line before every section after the
-// first: Allegro adds a key a section lacks before the blank line that ends
-// the section, and without one the key lands in the next section, where the
-// next run would not look. True when anything had to change.
-static bool mendText(const std::string &text, std::string &mended)
-{
-    bool changed = false, blankBefore = true, inSection = false;
-    mended.clear();
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find('\n', start);
-        bool lastLine = end == std::string::npos;
-        if (lastLine)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!isTextLine(line)) {
-            changed = true;
-            continue;
-        }
-        if (isSectionLine(line)) {
-            if (inSection && !blankBefore) {
-                mended += "\n";
-                changed = true;
-            }
-            inSection = true;
-        }
-        mended += line + "\n";
-        changed |= lastLine;
-        blankBefore = line.find_first_not_of(" \t\r") == std::string::npos;
-    }
-    return changed;
-}
-
 void selectSettingsFile(const char *path)
 {
     settingsPath = path;
-    rewriteNeeded = mendText(readWhole(path), mendedText);
-    if (rewriteNeeded)
-        set_config_data(mendedText.data(), (int)mendedText.size());
-    else
-        set_config_file(path);
+    settingsText = mendText(readWhole(path));
+    set_config_data(settingsText.data(), (int)settingsText.size());
 }
 
-void writeSettingsFile()
+static std::string folderOf(const std::string &path)
 {
-    const char *path = settingsPath.c_str();
-    if (rewriteNeeded) {
-        writeWhole(path, mendedText);
-        set_config_file(path);
-        rewriteNeeded = false;
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+static bool writeAll(int fd, const std::string &text)
+{
+    for (size_t done = 0; done < text.size();) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += (size_t)n;
     }
+    return true;
+}
+
+// The whole text into a file of its own beside the old one, on the disk, then
+// put in the old one's place in one step: a full disk, a kill or a power cut
+// leaves the old file or the new, never a part of either.
+static bool replaceAtomically(const std::string &path, const std::string &text)
+{
+    std::string temporary = path + ".XXXXXX";
+    int fd = mkstemp(&temporary[0]);
+    if (fd < 0)
+        return false;
+    bool written = fchmod(fd, 0644) == 0 && writeAll(fd, text) && fsync(fd) == 0;
+    int saved = errno;
+    if (close(fd) != 0 && written)
+        written = false, saved = errno;
+    if (written && rename(temporary.c_str(), path.c_str()) != 0)
+        written = false, saved = errno;
+    if (!written) {
+        unlink(temporary.c_str());
+        errno = saved;
+        return false;
+    }
+    int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
+}
+
+bool writeSettingsFile()
+{
     saveSettings();
-    flush_config_file();
-    // What Allegro wrote is mended too, so that the next run reads it unchanged.
-    std::string written;
-    if (mendText(readWhole(path), written))
-        writeWhole(path, written);
+    if (settingsPath.empty())
+        return false;  // no file was selected: nothing to write over
+    if (replaceAtomically(settingsPath, settingsText))
+        return true;
+    logError(settingsUnsavedLine, shutdownSource, SevError,
+             "Unable to save the settings and high scores to %s: %s", settingsPath.c_str(),
+             strerror(errno));
+    return false;
 }

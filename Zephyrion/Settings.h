@@ -1,6 +1,7 @@
 // The settings, key bindings and high-score table as stored in "Zephyrion.cfg".
-// Start-up selects the file and calls resetHighScores then loadSettings; shutdown
-// calls saveSettings. In between the game works on the values in the record.
+// Start-up selects the file and calls resetHighScores then loadSettings; a
+// recorded score, the option screens and shutdown write it back. In between
+// the game works on the values in the record.
 #pragma once
 
 struct HighScoreEntry;
@@ -12,23 +13,21 @@ void resetHighScores();
 // keeps its value and an unsafe value is replaced (see the guards in Settings.cpp).
 void loadSettings();
 
-// Writes every setting, key and high-score row to the selected configuration file.
+// Puts every setting, key and high-score row into the file's text in memory,
+// keeping its comments and the keys the game does not know.
 void saveSettings();
 
-// Selects path as the configuration file, mended where Allegro would go wrong
-// with it: lines that are not text (control bytes, or bytes that are not UTF-8)
-// throw its reader out of step and are left out, and a section not set apart
-// by a blank line would get another section's new keys, so it gets one.
+// Selects path as the configuration file and reads its text, mended where
+// Allegro would go wrong with it: a byte-order mark, CR or CRLF line ends,
+// lines that are not text (control bytes) left out, lines that are not UTF-8
+// read as Latin-1, and a blank line before each section after the first.
 void selectSettingsFile(const char *path);
 
-// saveSettings into the selected file, and the file written; a file that was
-// mended is written afresh from its mended text.
-void writeSettingsFile();
-
-// Whether path can be written back: a regular file we may write, or none yet in
-// a folder we may write in. Otherwise errno says why. (Allegro itself keeps
-// quiet when it cannot write the file.)
-bool settingsFileWritable(const char *path);
+// saveSettings, and the text written over the selected file in one step (a
+// file of its own beside it, synced, renamed over it): whatever goes wrong, the
+// old file stays whole. False, with the reason in the error log (0545), when
+// it could not be written.
+bool writeSettingsFile();
 
 // Parses one stored row "score,cities,rating,name" into row, field by field:
 // the first field that does not match keeps its value, and so do those after it.

@@ -4,6 +4,7 @@
 #include <allegro.h>
 
 #include "Std/3D.h"
+#include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/Game.h"
@@ -104,7 +105,7 @@ void logoEntrance()
 static bool waitForKey(uint32_t ms)
 {
     uint32_t start = game.msTicks;
-    while (!keypressed() && game.msTicks - start < ms)
+    while (!keypressed() && !quitRequested() && game.msTicks - start < ms)
         rest(keyPollMs);
     return keypressed();
 }
@@ -141,7 +142,10 @@ void titleLoop()
             logoPending = false, redraw = false;
         }
         drawTitleMenu(selection);
-        if (!waitForKey(idleMs)) {
+        bool keyCame = waitForKey(idleMs);
+        if (quitRequested())
+            break;  // asked to end: as Exit Game
+        if (!keyCame) {
             highScoresInterlude();
             redraw = true;
             continue;

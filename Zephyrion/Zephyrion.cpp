@@ -25,7 +25,6 @@ static const int initSystemFailedLine = 534;
 static const int loadGraphicsFailedLine = 535;
 static const int loadSoundsFailedLine = 536;
 static const int introFailedLine = 540;
-static const int settingsUnsavedLine = 545;
 static const char *const configFile = "Zephyrion.cfg";
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
@@ -133,6 +132,7 @@ bool initSystem()
         return false;
     }
     installClock();
+    watchQuitSignals();
     srand((unsigned)time(nullptr));
     return true;
 }
@@ -262,10 +262,6 @@ int zephyrionMain()
     titleLoop();
     freeSounds();
     freeGraphics();
-    if (!settingsFileWritable(configFile))
-        logError(settingsUnsavedLine, __FILE__, SevError,
-                 "Unable to save the settings and high scores to %s: %s", configFile,
-                 strerror(errno));
     writeSettingsFile();
     return 0;
 }

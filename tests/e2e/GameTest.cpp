@@ -313,8 +313,9 @@ int scoreDifference(const Image &a, const Image &b)
 }
 
 // A whole game: the HUD in flight, firing, Shift+F1 clearing the city, and
-// the initials entered for the table. The table holds only hopeless scores,
-// so that whatever this game scores makes its first row.
+// the initials entered for the table, saved at once: the game is killed
+// before it can leave. The table holds only hopeless scores, so that whatever
+// this game scores makes its first row.
 TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
 {
     std::string table = "[HighScore]\n";
@@ -362,10 +363,8 @@ TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
     Image initials = grabScreen(dir.file("initials.png"));
     EXPECT_GT(initials.count(0x0000FF, 112, 84 + 270, 912, 84 + 330), 1000) << "Congratulations!";
     EXPECT_GT(initials.count(0xA0A0A0, 112, 84 + 370, 912, 84 + 480), 3000) << "the initials";
-    usleep(3000 * 1000);  // "High Score recorded", then the title
-    pressKey(window, "Escape");
-    ASSERT_TRUE(waitForExit(game, 15000));
-    EXPECT_TRUE(endedCleanly(game));
+    usleep(1000 * 1000);  // "High Score recorded": the row is saved as it shows
+    killGame(game);  // a power cut now takes nothing the player typed
     std::string cfg = dir.read("Zephyrion.cfg");
     size_t row = cfg.find("00 = ");
     ASSERT_NE(std::string::npos, row) << cfg;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,32 +15,6 @@
 #include "Harness.h"
 
 namespace {
-
-const char *const settingKeys[] = {"LowSpeedPC", "OldSchool", "Classic",    "NumLives",
-                                   "Difficulty", "UseMouse",  "Sensitivity"};
-const char *const bindingKeys[] = {"Left",           "Right",          "PitchForward",
-                                   "PitchBack",      "TorqueIncrease", "TorqueDecrease",
-                                   "Accelerate",     "Deccelerate",    "Stop",
-                                   "Fire"};
-const char *const miscKeys[] = {"ShowFPS", "FrameRate", "MouseRatio"};
-
-// Every key of every section given the same value.
-std::string everyKey(const std::string &value)
-{
-    std::string text = "[Settings]\n";
-    for (const char *key : settingKeys)
-        text += std::string(key) + " = " + value + "\n";
-    text += "[Keys]\n";
-    for (const char *key : bindingKeys)
-        text += std::string(key) + " = " + value + "\n";
-    text += "[HighScore]\n";
-    for (int row = 0; row < 10; row++)
-        text += "0" + std::to_string(row) + " = " + value + "\n";
-    text += "[Misc]\n";
-    for (const char *key : miscKeys)
-        text += std::string(key) + " = " + value + "\n";
-    return text;
-}
 
 std::string junk()
 {
@@ -60,22 +35,12 @@ struct HostileFile {
 
 std::vector<HostileFile> hostileFiles()
 {
+    // The values a hand-edited file may hold are the reader's unit tests';
+    // these are the files that only the whole game can be tried on.
     return {
-        {"Zeros", everyKey("0")},
-        {"Negatives", everyKey("-7")},
-        {"Smallest", everyKey("-2147483648")},
-        {"Largest", everyKey("2147483647")},
-        {"PastTheIntRange", everyKey("99999999999999999999")},
-        {"NotNumbers", everyKey("twelve")},
-        {"TenThousandCharacters", everyKey(std::string(10000, '7'))},
         {"BinaryJunk", junk()},
         {"DuplicatedSections", "[Settings]\nNumLives = 4\n[Keys]\nLeft = 30\n[Settings]\n"
                                "NumLives = 5\nNumLives = 1\n[Keys]\nLeft = 31\n[Misc]\n[Misc]\n"},
-        {"MissingSections", "[Misc]\nShowFPS = 1\n"},
-        {"LongNameAndHugeRating",
-         "[HighScore]\n00 = 5000,3,99," + std::string(50, 'N') + "\n01 = 4000,2,-3,AB\n"
-         "02 = 3000,1,2147483647,\n03 = ,,,\n04 = 12\n"},
-        {"Empty", ""},
         {"Directory", "", true},
     };
 }
@@ -196,6 +161,56 @@ TEST_F(Surroundings, AReadOnlyFolderPlaysAndSaysWhatItCouldNotSave)
                   .find("ERR:0545:Zephyrion.cpp - Unable to save the settings and high scores to "
                         "Zephyrion.cfg: Permission denied"))
         << dir.read("game-output.txt");
+}
+
+}  // namespace
+
+namespace {
+
+// The ways out that are not Exit Game: each ends the program as Exit Game
+// does, and saves what the table and the settings hold.
+class WaysOut : public ::testing::Test {
+  protected:
+    void TearDown() override { killGame(game); }
+    void expectSaved(const std::string &line)
+    {
+        ASSERT_TRUE(waitForExit(game, 20000)) << "still running";
+        EXPECT_TRUE(WIFEXITED(game.exitStatus) && WEXITSTATUS(game.exitStatus) == 0)
+            << dir.read("game-output.txt");
+        std::string cfg = dir.read("Zephyrion.cfg");
+        for (const std::string &kept : {std::string("# the player's own"), line,
+                                        std::string("00 = 777,2,1,ZED"), std::string("[Keys]")})
+            EXPECT_NE(std::string::npos, cfg.find(kept)) << kept << " in\n" << cfg;
+        EXPECT_FALSE(dir.exists("ErrorLog.txt")) << dir.read("ErrorLog.txt");
+    }
+    Scratch dir;
+    GameRun game;
+};
+
+TEST_F(WaysOut, SigtermInFlightEndsTheGameAndSaves)
+{
+    dir.write("Zephyrion.cfg", "# the player's own\n[Settings]\nNumLives = 4\n\n"
+                               "[HighScore]\n00 = 777,2,1,ZED\n");
+    game = startGame(dir);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    usleep(21000 * 1000);  // the splash and the intro
+    pressKey(window, "Return");
+    usleep(7500 * 1000);  // in flight
+    kill(game.pid, SIGTERM);
+    expectSaved("NumLives = 4");
+}
+
+TEST_F(WaysOut, TheWindowsCloseButtonOnTheTitleEndsTheProgramAndSaves)
+{
+    dir.write("Zephyrion.cfg", "# the player's own\n[Display]\nFullScreen = 0\n\n"
+                               "[HighScore]\n00 = 777,2,1,ZED\n");
+    game = startGame(dir);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    usleep(21000 * 1000);
+    run(std::string(CLOSE_WINDOW) + " " + window);
+    expectSaved("FullScreen = 0");
 }
 
 }  // namespace

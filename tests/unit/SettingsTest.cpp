@@ -9,10 +9,18 @@
 #include <cstring>
 #include <string>
 
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ScratchDir.h"
+#include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
 
 namespace {
@@ -26,19 +34,16 @@ class ConfigFile : public ::testing::Test {
         resetHighScores();
         builtIn = game;
     }
-    void TearDown() override { flush_config_file(); }
-
     void load(const std::string &text)
     {
         writeText("Zephyrion.cfg", text);
-        set_config_file("Zephyrion.cfg");
+        selectSettingsFile("Zephyrion.cfg");
         loadSettings();
     }
     std::string save()
     {
-        set_config_file("Zephyrion.cfg");
-        saveSettings();
-        flush_config_file();
+        selectSettingsFile("Zephyrion.cfg");
+        EXPECT_TRUE(writeSettingsFile());
         return readText("Zephyrion.cfg");
     }
     void expectSettingsEqual(const Settings &a, const Settings &b)
@@ -89,7 +94,7 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
 
 TEST_F(ConfigFile, MissingFileKeepsEveryBuiltInValue)
 {
-    set_config_file("Zephyrion.cfg");
+    selectSettingsFile("Zephyrion.cfg");
     loadSettings();
     expectSettingsEqual(builtIn.settings, game.settings);
     EXPECT_EQ(0, memcmp(builtIn.keyBindings, game.keyBindings, sizeof game.keyBindings));
@@ -144,7 +149,7 @@ TEST_F(ConfigFile, WrittenFileReadsBackToTheSameValues)
     save();
     game = GameState();
     resetHighScores();
-    set_config_file("Zephyrion.cfg");
+    selectSettingsFile("Zephyrion.cfg");
     loadSettings();
     expectSettingsEqual(written.settings, game.settings);
     EXPECT_EQ(0, memcmp(written.keyBindings, game.keyBindings, sizeof game.keyBindings));
@@ -286,8 +291,8 @@ TEST_F(ConfigFile, GarbageValuesLeaveASafeGame)
          "[HighScore]\n00 = ,,,\n01 = garbage\n02 = 1,2\n");
     EXPECT_EQ(0, game.settings.numLives);    // a word reads as 0
     EXPECT_EQ(30, game.settings.frameRate);
-    EXPECT_GE(game.settings.mouseRatio, 1);
-    EXPECT_GE(game.settings.sensitivity, 1);
+    EXPECT_EQ(INT_MAX, game.settings.mouseRatio);  // past the int range: the nearest int
+    EXPECT_EQ(1, game.settings.sensitivity);       // read up to the "e"
     EXPECT_EQ(1000, game.highScores[0].score);
     EXPECT_EQ(900, game.highScores[1].score);
     EXPECT_EQ(1, game.highScores[2].score);
@@ -340,16 +345,162 @@ TEST_F(ConfigFile, ASettingAddedToASectionWithoutABlankLineAfterItIsReadBack)
     EXPECT_EQ(written, readText("Zephyrion.cfg"));
 }
 
-TEST_F(ConfigFile, OnlyAFileOrAFreshNameInAWritableFolderCanBeSaved)
+// ---- Hand-edited files ----
+
+// Every key of every section given the same value.
+std::string everyKey(const std::string &value)
 {
-    EXPECT_TRUE(settingsFileWritable("Zephyrion.cfg"));  // none yet
-    writeText("Zephyrion.cfg", "");
-    EXPECT_TRUE(settingsFileWritable("Zephyrion.cfg"));
-    remove("Zephyrion.cfg");
-    mkdir("Zephyrion.cfg", 0755);
-    EXPECT_FALSE(settingsFileWritable("Zephyrion.cfg"));
-    EXPECT_EQ(EISDIR, errno);
-    rmdir("Zephyrion.cfg");
+    std::string text = "[Settings]\n";
+    for (const char *key : {"LowSpeedPC", "OldSchool", "Classic", "NumLives", "Difficulty",
+                            "UseMouse", "Sensitivity"})
+        text += std::string(key) + " = " + value + "\n";
+    text += "[Keys]\n";
+    for (const char *key : {"Left", "Right", "PitchForward", "PitchBack", "TorqueIncrease",
+                            "TorqueDecrease", "Accelerate", "Deccelerate", "Stop", "Fire"})
+        text += std::string(key) + " = " + value + "\n";
+    text += "[HighScore]\n";
+    for (int row = 0; row < 10; row++)
+        text += "0" + std::to_string(row) + " = " + value + "\n";
+    text += "[Misc]\n";
+    for (const char *key : {"ShowFPS", "FrameRate", "MouseRatio"})
+        text += std::string(key) + " = " + value + "\n";
+    return text;
+}
+
+// What each value reads as, the guards applied, and that the file written
+// from it reads back to the same bytes. No key code among them is one.
+TEST_F(ConfigFile, EveryKeyWithTheSameHostileValueReadsAsTheGuardsSay)
+{
+    const std::string huge(10000, '7');
+    const struct {
+        std::string value;
+        bool on;
+        int lives, difficulty, sensitivity, frameRate, mouseRatio, score;
+    } cases[] = {
+        {"0", false, 0, 0, 3, 30, 24, 0},
+        {"-7", true, 0, -7, 3, 30, 24, -7},
+        {"-2147483648", true, 0, INT_MIN, 3, 30, 24, INT_MIN},
+        {"2147483647", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX},
+        {"99999999999999999999", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX},
+        {"4294967299", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX},
+        {huge, true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX},
+        {"twelve", false, 0, 0, 3, 30, 24, -1},  // -1: the rows keep their scores
+    };
+    for (const auto &c : cases) {
+        std::string what = c.value.substr(0, 24);
+        game = builtIn;
+        load(everyKey(c.value));
+        const Settings &s = game.settings;
+        for (bool flag : {s.lowSpeedPC, s.oldSchool, s.classic, s.useMouse, s.showFPS})
+            EXPECT_EQ(c.on, flag) << what;
+        EXPECT_EQ(c.lives, s.numLives) << what;
+        EXPECT_EQ(c.difficulty, s.difficulty) << what;
+        EXPECT_EQ(c.sensitivity, s.sensitivity) << what;
+        EXPECT_EQ(c.frameRate, s.frameRate) << what;
+        EXPECT_EQ(c.mouseRatio, s.mouseRatio) << what;
+        EXPECT_EQ(0, memcmp(builtIn.keyBindings, game.keyBindings, sizeof game.keyBindings)) << what;
+        for (int i = 0; i < highScoreRows; i++)
+            EXPECT_EQ(c.score == -1 ? builtIn.highScores[i].score : c.score, game.highScores[i].score)
+                << what << " row " << i;
+        std::string written = save();
+        load(written);
+        EXPECT_EQ(written, save()) << what;
+    }
+}
+
+// A byte-order mark, lines ended by CR or CRLF, and Latin-1 are read as the
+// player meant them; the file is written back as UTF-8 with LF, comments kept.
+TEST_F(ConfigFile, AByteOrderMarkAnyLineEndAndLatin1AreReadAndKept)
+{
+    for (std::string body : {"\xEF\xBB\xBF# mine\n[Settings]\nNumLives = 5\n\n[Keys]\nLeft = 30\n",
+                             "# mine\r[Settings]\rNumLives = 5\r\r[Keys]\rLeft = 30\r",
+                             "# mine\r\n[Settings]\r\nNumLives = 5\r\n\r\n[Keys]\r\nLeft = 30\r\n"}) {
+        game = builtIn;
+        load(body);
+        EXPECT_EQ(5, game.settings.numLives) << body;
+        EXPECT_EQ(30, game.keyBindings[BindLeft]) << body;
+        game.settings.lowSpeedPC = true;  // a key [Settings] does not have yet
+        std::string written = save();
+        EXPECT_EQ(0u, written.find("# mine\n[Settings]\n")) << written;
+        EXPECT_EQ(std::string::npos, written.find('\r'));
+        EXPECT_EQ(written.find("[Settings]"), written.rfind("[Settings]")) << written;
+        game = builtIn;
+        load(written);
+        EXPECT_TRUE(game.settings.lowSpeedPC) << written;
+        EXPECT_EQ(5, game.settings.numLives) << written;
+    }
+    game = builtIn;
+    load("# caf\xE9 au lait\n[HighScore]\n00 = 5000,1,0,\xC9ve\n");
+    EXPECT_EQ(5000, game.highScores[0].score);
+    EXPECT_STREQ("\xC3\x89v", game.highScores[0].name);  // "\xC9ve" is "Eve" with an accent
+    EXPECT_EQ(0u, save().find("# caf\xC3\xA9 au lait\n"));
+}
+
+// ---- Saving ----
+
+// The disk fills in the middle of the save (a file size limit stands in for
+// it): the old file stays as it was, nothing else is left behind, and the
+// reason is logged.
+TEST_F(ConfigFile, ADiskThatFillsDuringTheSaveLeavesTheOldFileWhole)
+{
+    const std::string old = "# the player's own\n[Settings]\nNumLives = 5\n";
+    writeText("Zephyrion.cfg", old);
+    pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {300, 300};  // room for the log's line, not for the table
+        setrlimit(RLIMIT_FSIZE, &limit);
+        errorLogFresh = true;
+        selectSettingsFile("Zephyrion.cfg");
+        loadSettings();
+        game.settings.numLives = 4;
+        bool saved = writeSettingsFile();
+        closeLogs();
+        _exit(saved ? 1 : 0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save said it failed";
+    EXPECT_EQ(old, readText("Zephyrion.cfg"));
+    EXPECT_EQ("\n\n-----------  New log\nERR:0545:Zephyrion.cpp - Unable to save the settings and "
+              "high scores to Zephyrion.cfg: File too large\n",
+              readText("ErrorLog.txt"));
+    int files = 0;
+    for (const auto &entry : std::filesystem::directory_iterator("."))
+        files += entry.is_regular_file();
+    EXPECT_EQ(2, files) << "no half-written file left";
+}
+
+// A game killed at any moment of its save leaves the old table or the new
+// one, whole: a child saves two tables in turn until it is killed.
+TEST_F(ConfigFile, KilledWhileSavingTheFileHoldsTheOldTableOrTheNew)
+{
+    std::string tables[2];
+    for (int t = 0; t < 2; t++) {
+        for (int i = 0; i < highScoreRows; i++)
+            game.highScores[i].score = (10 - i) * 100 + t;
+        tables[t] = save();
+    }
+    srand(3);
+    for (int round = 0; round < 300; round++) {
+        pid_t child = fork();
+        if (child == 0) {
+            selectSettingsFile("Zephyrion.cfg");
+            for (int t = 0;; t = 1 - t) {
+                for (int i = 0; i < highScoreRows; i++)
+                    game.highScores[i].score = (10 - i) * 100 + t;
+                writeSettingsFile();
+            }
+        }
+        usleep(rand() % 3000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        std::string text = readText("Zephyrion.cfg");
+        ASSERT_TRUE(text == tables[0] || text == tables[1]) << "round " << round << ":\n" << text;
+    }
+    for (const auto &entry : std::filesystem::directory_iterator("."))
+        if (entry.path().filename() != "Zephyrion.cfg")
+            std::filesystem::remove(entry.path());  // what a kill left half-made
 }
 
 }  // namespace
