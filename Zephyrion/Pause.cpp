@@ -10,9 +10,9 @@
 
 static const int pollMs = 10;
 static const int allegroVoices = 256;  // every voice number Allegro hands out is below this
-static const int lifeLoops = 4;        // the engine, the crash dive, the shot and the beam on a building
+static const int lifeLoops = 4;        // engine, crash dive, shot, beam on a building
 static const int titleHeight = 48, hintHeight = 18;
-static const int titleRise = 110, hintDrop = 40;  // from the middle of the view, clear of the sights
+static const int titleRise = 110, hintDrop = 40;  // from mid-view, clear of the sights
 static const char *const hint = "Press P to go on, Escape to end the game";
 
 bool isPauseKey(int scancode)

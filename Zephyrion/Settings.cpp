@@ -195,7 +195,9 @@ static std::string keyName(const std::string &line)
 {
     size_t equals = line.find('=');
     std::string t = trimmed(line);
-    return equals == std::string::npos || t.empty() || t[0] == '#' ? "" : trimmed(line.substr(0, equals));
+    if (equals == std::string::npos || t.empty() || t[0] == '#')
+        return "";
+    return trimmed(line.substr(0, equals));
 }
 
 static bool sameName(const std::string &a, const char *b)
@@ -210,7 +212,8 @@ static void setKey(std::vector<std::string> &lines, const char *section, const c
                    const std::string &value)
 {
     size_t at = 0;
-    while (at < lines.size() && !(isSectionLine(lines[at]) && sameName(sectionName(lines[at]), section)))
+    while (at < lines.size() &&
+           !(isSectionLine(lines[at]) && sameName(sectionName(lines[at]), section)))
         at++;
     if (at == lines.size()) {
         if (!lines.empty() && !isBlank(lines.back()))

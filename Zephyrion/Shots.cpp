@@ -192,7 +192,8 @@ void addCrack()
 {
     Crack &crack = game.cracks[game.crackCount];
     int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
-    int startSpan = h / 5 - crackTop > 0 ? h / 5 - crackTop : 1;  // none on a screen 250 high or less
+    // A screen 250 high or less has no band to start in: its cracks start 50 down.
+    int startSpan = h / 5 - crackTop > 0 ? h / 5 - crackTop : 1;
     int x = 0, y = 0;
     for (int n = 0; n < crackSegments; n++) {
         CrackSegment &s = crack.segments[n];

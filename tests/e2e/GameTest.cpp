@@ -556,7 +556,7 @@ TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
     usleep(7500 * 1000);
     long flying = soundMark(dir);
     EXPECT_EQ(3, timesHeard(dir, "014", approach, flying)) << "the briefing's cues";
-    EXPECT_GT(hear(dir, flying).share("002"), 0.8) << "the engine";
+    EXPECT_GT(hear(dir, flying).share("002"), 0.5) << "the engine";
 
     Image before = grabScreen(dir.file("before-pause.png"));
     pressKey(window, "p");
@@ -572,7 +572,7 @@ TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
     pressKey(window, "p");
     usleep(300 * 1000);
     expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")), x0, y0);
-    EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.8) << "the engine again";
+    EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.5) << "the engine again";
 
     keyDown("space");  // held: shot after shot into the building ahead
     usleep(1500 * 1000);
@@ -622,7 +622,7 @@ TEST_F(Game, LosingTheFocusPausesAWindowedGameUntilPIsPressed)
     pressKey(window, "p");
     usleep(300 * 1000);
     expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")), 0, 0);
-    EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.8) << "the engine again";
+    EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.5) << "the engine again";
 
     pressKey(window, "p");  // Escape ends a paused game as it does a flying one
     usleep(500 * 1000);

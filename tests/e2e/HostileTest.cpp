@@ -183,18 +183,25 @@ class WaysOut : public ::testing::Test {
             EXPECT_NE(std::string::npos, cfg.find(kept)) << kept << " in\n" << cfg;
         EXPECT_FALSE(dir.exists("ErrorLog.txt")) << dir.read("ErrorLog.txt");
     }
+    // The game on its title, started over a file of the player's with one
+    // section of its own; its window.
+    std::string startOnTheTitle(const std::string &section)
+    {
+        dir.write("Zephyrion.cfg", "# the player's own\n" + section +
+                                       "\n[HighScore]\n00 = 777,2,1,ZED\n");
+        game = startGame(dir);
+        std::string window = waitForWindow(10000);
+        usleep(21000 * 1000);  // the splash and the intro
+        return window;
+    }
     Scratch dir;
     GameRun game;
 };
 
 TEST_F(WaysOut, SigtermInFlightEndsTheGameAndSaves)
 {
-    dir.write("Zephyrion.cfg", "# the player's own\n[Settings]\nNumLives = 4\n\n"
-                               "[HighScore]\n00 = 777,2,1,ZED\n");
-    game = startGame(dir);
-    std::string window = waitForWindow(10000);
+    std::string window = startOnTheTitle("[Settings]\nNumLives = 4\n");
     ASSERT_FALSE(window.empty());
-    usleep(21000 * 1000);  // the splash and the intro
     pressKey(window, "Return");
     usleep(7500 * 1000);  // in flight
     kill(game.pid, SIGTERM);
@@ -203,12 +210,8 @@ TEST_F(WaysOut, SigtermInFlightEndsTheGameAndSaves)
 
 TEST_F(WaysOut, TheWindowsCloseButtonOnTheTitleEndsTheProgramAndSaves)
 {
-    dir.write("Zephyrion.cfg", "# the player's own\n[Display]\nFullScreen = 0\n\n"
-                               "[HighScore]\n00 = 777,2,1,ZED\n");
-    game = startGame(dir);
-    std::string window = waitForWindow(10000);
+    std::string window = startOnTheTitle("[Display]\nFullScreen = 0\n");
     ASSERT_FALSE(window.empty());
-    usleep(21000 * 1000);
     run(std::string(CLOSE_WINDOW) + " " + window);
     expectSaved("FullScreen = 0");
 }
