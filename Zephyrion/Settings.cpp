@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -364,17 +365,35 @@ static std::string readWhole(const char *path)
     return text;
 }
 
-void selectSettingsFile(const char *path)
-{
-    settingsPath = path;
-    settingsText = mendText(readWhole(path));
-    set_config_data(settingsText.data(), (int)settingsText.size());
-}
-
 static std::string folderOf(const std::string &path)
 {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A save writes "<file>.saving-XXXXXX" first; one that was killed before its
+// rename left that behind, and the next start takes it away.
+static const char *const savingMark = ".saving-";
+
+static void removeUnfinishedSaves(const std::string &path)
+{
+    std::string folder = folderOf(path);
+    std::string prefix = path.substr(path.rfind('/') + 1) + savingMark;
+    DIR *entries = opendir(folder.c_str());
+    if (!entries)
+        return;
+    while (const dirent *entry = readdir(entries))
+        if (strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
+            unlink((folder + "/" + entry->d_name).c_str());
+    closedir(entries);
+}
+
+void selectSettingsFile(const char *path)
+{
+    settingsPath = path;
+    removeUnfinishedSaves(settingsPath);
+    settingsText = mendText(readWhole(path));
+    set_config_data(settingsText.data(), (int)settingsText.size());
 }
 
 static bool writeAll(int fd, const std::string &text)
@@ -395,7 +414,7 @@ static bool writeAll(int fd, const std::string &text)
 // leaves the old file or the new, never a part of either.
 static bool replaceAtomically(const std::string &path, const std::string &text)
 {
-    std::string temporary = path + ".XXXXXX";
+    std::string temporary = path + savingMark + "XXXXXX";
     int fd = mkstemp(&temporary[0]);
     if (fd < 0)
         return false;
