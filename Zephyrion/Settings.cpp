@@ -388,12 +388,33 @@ static void removeUnfinishedSaves(const std::string &path)
     closedir(entries);
 }
 
+// Allegro's reader grows its line buffer (256 bytes, then twice that) only
+// before a character, so a character of several bytes at the end of one writes
+// past it. Its copy of the text leaves out the long lines that hold such
+// characters: no key of the game's or of Allegro's own is one of them, and our
+// own text keeps them to be written back.
+static const size_t allegroSafeLine = 250;  // bytes
+
+static std::string textForAllegro(const std::string &text)
+{
+    std::string safe;
+    for (const std::string &line : splitLines(text)) {
+        bool wide = false;
+        for (unsigned char c : line)
+            wide |= c >= 0x80;
+        if (line.size() < allegroSafeLine || !wide)
+            safe += line + "\n";
+    }
+    return safe;
+}
+
 void selectSettingsFile(const char *path)
 {
     settingsPath = path;
     removeUnfinishedSaves(settingsPath);
     settingsText = mendText(readWhole(path));
-    set_config_data(settingsText.data(), (int)settingsText.size());
+    std::string forAllegro = textForAllegro(settingsText);
+    set_config_data(forAllegro.data(), (int)forAllegro.size());
 }
 
 static bool writeAll(int fd, const std::string &text)

@@ -430,6 +430,13 @@ TEST_F(ConfigFile, AByteOrderMarkAnyLineEndAndLatin1AreReadAndKept)
         EXPECT_TRUE(game.settings.lowSpeedPC) << written;
         EXPECT_EQ(5, game.settings.numLives) << written;
     }
+    game = builtIn;  // a long line of wide characters: kept, and the keys after it read
+    std::string accents;
+    for (int i = 0; i < 300; i++)
+        accents += "\xC3\xA9";
+    load("[Settings]\n# " + accents + "\nNumLives = 5\n");
+    EXPECT_EQ(5, game.settings.numLives);
+    EXPECT_NE(std::string::npos, save().find("# " + accents + "\n"));
     game = builtIn;
     load("# caf\xE9 au lait\n[HighScore]\n00 = 5000,1,0,\xC9ve\n");
     EXPECT_EQ(5000, game.highScores[0].score);
