@@ -3,10 +3,11 @@
 
 #include <allegro.h>
 
+#include "Std/Display.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Menu.h"
 #include "Zephyrion/Pause.h"
 #include "Zephyrion/Sounds.h"
-#include "Zephyrion/Title.h"
 #include "text/Ttf.h"
 
 static const int labelX = 60, newX = 390, currentX = 510;
@@ -66,7 +67,7 @@ const char *keyName(int scancode)
 static void write(const char *text, int height, int x, int y, int colour)
 {
     ttf_set_height(game.gameFont, height);
-    ttf_draw_text(screen, game.gameFont, text, x, y, colour);
+    ttf_draw_text(displayPicture(), game.gameFont, text, x, y, colour);
 }
 
 static void label(int row, bool oldSchool, int colour)
@@ -84,7 +85,7 @@ static void drawScreen(bool oldSchool)
 {
     drawTitleCity();
     drawTitleLogo();
-    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    presentBitmap(game.backBuffer);
     int grey = makecol(140, 140, 140);
     for (int row = 0; row < definedActions; row++) {
         label(row, oldSchool, grey);
@@ -94,6 +95,7 @@ static void drawScreen(bool oldSchool)
     write("New", nameHeight, newX, headingY, grey);
     write("Current", nameHeight, currentX, headingY, grey);
     label(0, oldSchool, makecol(255, 255, 255));
+    showPicture();
 }
 
 // The next key not yet taken in this pass, or KEY_ESC; a taken key, the
@@ -145,11 +147,14 @@ void defineKeys(KeySource nextKey)
             label(row + 1, oldSchool, white);
         if (row + 1 == pairedRows)
             couplePairs(oldSchool);
+        showPicture();
     }
     const char *done = "Keys Selected";
     ttf_set_height(game.gameFont, labelHeight);
-    write(done, labelHeight, (SCREEN_W - ttf_text_width(game.gameFont, done)) / 2, selectedY, white);
-    rest(selectedPauseMs);
+    write(done, labelHeight, (game.screenWidth - ttf_text_width(game.gameFont, done)) / 2,
+          selectedY, white);
+    showPicture();
+    restServingDisplay(selectedPauseMs);
 }
 
 void defineKeysScreen()

@@ -2,7 +2,7 @@
 // of the current control type, each bound to the next key pressed.
 #pragma once
 
-#include "Zephyrion/Options.h"
+#include "Zephyrion/Menu.h"
 
 const int definedActions = 8;
 

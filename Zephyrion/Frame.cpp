@@ -3,6 +3,7 @@
 
 #include <allegro.h>
 
+#include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
@@ -50,7 +51,8 @@ void presentFrame()
         game.frameTime = frameTimeFor(game.settings.frameRate);
         game.pacingStarted = true;
     }
-    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    presentBitmap(game.backBuffer);
+    serveDisplaySwitch();
     uint32_t wait = pacingWait(game.msTicks, game.lastFrameTicks, game.frameTime);
     if (wait)
         rest(wait);

@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "Std/3D.h"
-#include "Std/Platform.h"
+#include "Std/Display.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
@@ -88,7 +88,8 @@ bool beginGame()
     game.crackCount = game.damage = 0;
     setDifficulty();
     startGameTimers();
-    focusLost();  // a focus lost before the game began does not pause it
+    focusLost();  // a focus lost or a switch of the display before the game began does not pause it
+    displaySwitched();
     return setupEnemies();
 }
 

@@ -38,7 +38,10 @@ struct Settings {
     bool showFPS = false;     // the HUD shows "FPS: %d"
     int frameRate = 30;       // target frames per second, 1 and up
     int mouseRatio = 24;      // mouse counts per degree of turn, 1 and up
-    bool fullScreen = true;   // full screen when on, else a window (each falls back on the other)
+    bool fullScreen = true;   // full screen at the desktop's size when on, else a window
+    int windowScale = 0;      // the window in multiples of the game's size: 0 Auto, 1..3
+    bool pauseWhenUnfocused = true;  // a window that loses the keyboard focus pauses the game
+    int soundVolume = 100;    // per cent of full volume over every sample, 0..100 (0 mixes nothing)
 };
 
 // ---- High-score table ----
@@ -177,9 +180,9 @@ struct GameState {
     HighScoreEntry highScores[highScoreRows] = {};     // best first; filled by resetHighScores
 
     // Start-up and assets
-    int screenWidth = -1;         // requested mode, pixels: 800 or 640 (-1 before start-up)
-    int screenHeight = -1;        // requested mode, pixels: 600 or 480 (-1 before start-up)
-    BITMAP *backBuffer = nullptr; // every screen is composed here, SCREEN_W x SCREEN_H
+    int screenWidth = -1;         // the game's own screen, pixels: 800 or 640 (-1 before start-up)
+    int screenHeight = -1;        // its height: 600 or 480; every layout uses these two
+    BITMAP *backBuffer = nullptr; // every screen is composed here, screenWidth x screenHeight
     TtfFont *gameFont = nullptr;  // "bitmaps/chintzy.ttf", all text of the game
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
     Samples samples = {};         // all non-null once start-up has loaded them

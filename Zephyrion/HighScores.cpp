@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Std/Display.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Settings.h"
@@ -53,8 +54,8 @@ const char *ratingName(bool wholeGame)
 static void centred(BITMAP *bmp, const char *s, int height, int y, int colour)
 {
     ttf_set_height(game.gameFont, height);
-    ttf_draw_text(bmp, game.gameFont, s, (SCREEN_W - ttf_text_width(game.gameFont, s)) / 2, y,
-                  colour);
+    int x = (game.screenWidth - ttf_text_width(game.gameFont, s)) / 2;
+    ttf_draw_text(bmp, game.gameFont, s, x, y, colour);
 }
 
 void showGameOverScreen()
@@ -67,7 +68,7 @@ void showGameOverScreen()
     centred(bmp, line, 32, 160, makecol(160, 160, 160));
     snprintf(line, sizeof line, "Overall Rating  %s", ratingName(true));
     centred(bmp, line, 32, 190, makecol(140, 140, 140));
-    blit(bmp, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    presentBitmap(bmp);
 }
 
 void showCongratulations()
@@ -76,7 +77,7 @@ void showCongratulations()
     centred(bmp, "Congratulations!", 48, 270, makecol(0, 0, 255));
     centred(bmp, "You have made it onto the High Score table", 16, 330, makecol(140, 140, 140));
     centred(bmp, "Please enter your initials", 16, 345, makecol(140, 140, 140));
-    blit(bmp, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    presentBitmap(bmp);
 }
 
 int findHighScoreSlot()
@@ -122,7 +123,7 @@ void enterInitials(int row)
     memset(entry.name, 0, sizeof entry.name);
     showCongratulations();
     ttf_set_height(game.gameFont, initialsHeight);
-    int x = (SCREEN_W - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
+    int x = (game.screenWidth - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
     int length = 0;
     bool cancelled = false;
     while (length < initialsLength) {
@@ -138,19 +139,23 @@ void enterInitials(int row)
             showCongratulations();
             ttf_set_height(game.gameFont, initialsHeight);
         }
-        ttf_draw_text(screen, game.gameFont, entry.name, x, initialsY, makecol(160, 160, 160));
+        ttf_draw_text(displayPicture(), game.gameFont, entry.name, x, initialsY,
+                      makecol(160, 160, 160));
+        showPicture();
     }
     writeSettingsFile();  // the row is kept at once, whatever happens later
     if (cancelled)
         return;
-    centred(screen, "High Score recorded", 16, SCREEN_H - 30, makecol(140, 140, 140));
-    rest(recordedPauseMs);
+    centred(displayPicture(), "High Score recorded", 16, game.screenHeight - 30,
+            makecol(140, 140, 140));
+    showPicture();
+    restServingDisplay(recordedPauseMs);
 }
 
 void gameOver()
 {
     showGameOverScreen();
-    rest(gameOverPauseMs);
+    restServingDisplay(gameOverPauseMs);
     int row = findHighScoreSlot();
     if (row == -1)
         return;
@@ -175,5 +180,5 @@ void showHighScores()
         ttf_draw_text(bmp, game.gameFont, text, 280 - ttf_text_width(game.gameFont, text), y, blue);
         ttf_draw_text(bmp, game.gameFont, ratingNameOf(row.rating), 300, y, blue);
     }
-    blit(bmp, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    presentBitmap(bmp);
 }

@@ -7,11 +7,12 @@
 #include <cstdlib>
 
 #include "Std/3D.h"
+#include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
-#include "Zephyrion/Zephyrion.h"
+#include "Zephyrion/Graphics.h"
 
 // The intro is part of start-up, so its lines are logged as start-up's.
 static const char *const startupSource = "Zephyrion.cpp";
@@ -47,14 +48,15 @@ static void presentIntroFrame()
 // band so that the later band covers the lower part of the one before.
 static void drawStripes(bool &yellow)
 {
-    for (int y = 0; y < SCREEN_H; y += rand() % (bandHeight - shortestBandStep) + shortestBandStep) {
+    int h = game.screenHeight;
+    for (int y = 0; y < h; y += rand() % (bandHeight - shortestBandStep) + shortestBandStep) {
         int colour = yellow ? makecol(255, 255, 0) : makecol(0, 0, 255);
         yellow = !yellow;
-        rectfill(game.backBuffer, 0, y, SCREEN_W, y + bandHeight, colour);
+        rectfill(game.backBuffer, 0, y, game.screenWidth, y + bandHeight, colour);
     }
 }
 
-static void stripesPhase(BITMAP *picture, bool showPicture, SAMPLE *stripes, SAMPLE *loop,
+static void stripesPhase(BITMAP *picture, bool withPicture, SAMPLE *stripes, SAMPLE *loop,
                          IntroRun &run)
 {
     bool yellow = false;
@@ -67,7 +69,7 @@ static void stripesPhase(BITMAP *picture, bool showPicture, SAMPLE *stripes, SAM
             run.loopStarts++;
             run.loopStartFrame = frame;
         }
-        if (showPicture)
+        if (withPicture)
             blit(picture, game.backBuffer, 0, 0, border / 2, border / 2, picture->w, picture->h);
         presentIntroFrame();
         run.stripeFrames++;
@@ -76,15 +78,15 @@ static void stripesPhase(BITMAP *picture, bool showPicture, SAMPLE *stripes, SAM
     stop_sample(loop);
 }
 
-static void drawTurned(BITMAP *picture, bool showPicture, float angle, float scale)
+static void drawTurned(BITMAP *picture, bool withPicture, float angle, float scale)
 {
     clear_bitmap(game.backBuffer);
-    if (showPicture)
-        pivot_scaled_sprite(game.backBuffer, picture, SCREEN_W / 2, SCREEN_H / 2, picture->w / 2,
-                            picture->h / 2, ftofix(angle), ftofix(scale));
+    if (withPicture)
+        pivot_scaled_sprite(game.backBuffer, picture, game.screenWidth / 2, game.screenHeight / 2,
+                            picture->w / 2, picture->h / 2, ftofix(angle), ftofix(scale));
 }
 
-static void spinOut(BITMAP *picture, bool showPicture, IntroRun &run)
+static void spinOut(BITMAP *picture, bool withPicture, IntroRun &run)
 {
     bool low = game.settings.lowSpeedPC;
     float step = low ? lowSpinScaleStep : spinScaleStep;
@@ -92,7 +94,7 @@ static void spinOut(BITMAP *picture, bool showPicture, IntroRun &run)
     float angle = 0, scale = 1.0f;
     while (scale > step) {
         angle = addAngle255(angle, run.spinTurn);
-        drawTurned(picture, showPicture, angle, scale);
+        drawTurned(picture, withPicture, angle, scale);
         presentIntroFrame();
         run.spinFrames++;
         scale -= step;
@@ -138,7 +140,7 @@ bool playIntro(IntroRun &run)
         }
     }
     SAMPLE *start = samples[0], *stripes = samples[1], *loop = samples[2];
-    BITMAP *picture = create_bitmap(SCREEN_W - border, SCREEN_H - border);
+    BITMAP *picture = create_bitmap(game.screenWidth - border, game.screenHeight - border);
     if (picture)
         run.pictureW = picture->w, run.pictureH = picture->h;
     bool loading = stretchInto(picture, loadingPicture);
@@ -146,8 +148,8 @@ bool playIntro(IntroRun &run)
 
     bool title = stretchInto(picture, titlePicture);
     drawTurned(picture, title, 0, 1.0f);
-    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-    rest(stillMs);
+    presentBitmap(game.backBuffer);
+    restServingDisplay(stillMs);
     playOnce(start);
     spinOut(picture, title, run);
 

@@ -3,29 +3,27 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/DefineKeys.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Settings.h"
-#include "Zephyrion/Title.h"
-#include "Zephyrion/Zephyrion.h"
+#include "Zephyrion/Sounds.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Menu.h"
 #include "text/Ttf.h"
 
 static const int labelX = 60, valueX = 390;
 static const int labelHeight = 36, valueHeight = 26;
 static const int valueDrop = 8;  // a value sits this far below its label's top
+static const int valueGap = 20;  // a label too long for the value column: its value this far after it
 static const int fewestLives = 3, mostLives = 5;
 static const int easy = 1, normal = 2, hard = 3;
 static const int fine = 1, normalTurn = 3, coarse = 6;
-
-int keyboardScancode()
-{
-    clear_keybuf();
-    return readKeyUnlessQuit() >> 8;
-}
 
 int nextLives(int lives)
 {
@@ -140,13 +138,19 @@ static bool openControls(KeySource nextKey)
     return true;
 }
 
+static bool openDisplayAndSound(KeySource nextKey)
+{
+    return displayAndSoundScreen(nextKey);
+}
+
 static const OptionRow gameOptionRows[] = {
     {"System", 180, systemValue, switchDisplayMode},
     {"Game Type", 220, gameTypeValue, toggleGameType},
     {"Number of Lives", 260, livesValue, stepLives},
     {"Difficulty", 300, difficultyValue, stepDifficulty},
     {"Controls...", 340, nullptr, openControls},
-    {"Back", 380, nullptr, nullptr},
+    {"Display and Sound...", 380, nullptr, openDisplayAndSound},
+    {"Back", 420, nullptr, nullptr},
 };
 
 // ---- Controls ----
@@ -198,7 +202,92 @@ static const OptionRow controlRows[] = {
     {"Back", 340, nullptr, nullptr},
 };
 
-// ---- The screen loop both share ----
+// ---- Display and Sound ----
+
+static const int volumeStep = 10;  // per cent
+
+int nextWindowScale(int scale)
+{
+    return scale >= largestWindowScale || scale < 0 ? 0 : scale + 1;
+}
+
+int nextVolume(int percent)
+{
+    int next = percent / volumeStep * volumeStep + volumeStep;
+    return next > fullVolumePercent ? 0 : next;
+}
+
+static const char *displayValue()
+{
+    return displayFullScreen() ? "Full Screen" : "Window";
+}
+
+static const char *windowSizeValue()
+{
+    static const char *const names[] = {"Auto", "1x", "2x", "3x"};
+    int scale = game.settings.windowScale;
+    return scale >= 0 && scale <= largestWindowScale ? names[scale] : names[0];
+}
+
+static const char *volumeValue()
+{
+    static char text[16];
+    snprintf(text, sizeof text, "%d %%", game.settings.soundVolume);
+    return text;
+}
+
+static const char *pauseValue()
+{
+    return game.settings.pauseWhenUnfocused ? "Yes" : "No";
+}
+
+// A mode that cannot be had leaves the one in force; only when neither can be
+// set does the program end.
+static bool applyOrLog()
+{
+    bool shown = applyDisplaySettings();
+    if (!shown)
+        logError(__LINE__, __FILE__, SevError, "%s", allegro_error);
+    game.settings.fullScreen = displayChoice().fullScreen;
+    return shown;
+}
+
+static bool toggleDisplay(KeySource)
+{
+    game.settings.fullScreen = !displayFullScreen();
+    return applyOrLog();
+}
+
+// The size shows at once in a window; a full screen keeps it for the next window.
+static bool stepWindowSize(KeySource)
+{
+    game.settings.windowScale = nextWindowScale(game.settings.windowScale);
+    game.settings.fullScreen = displayFullScreen();
+    return applyOrLog();
+}
+
+static bool stepVolume(KeySource)
+{
+    game.settings.soundVolume = nextVolume(game.settings.soundVolume);
+    applySoundVolume();
+    return true;
+}
+
+static bool togglePauseWhenUnfocused(KeySource)
+{
+    game.settings.pauseWhenUnfocused = !game.settings.pauseWhenUnfocused;
+    return true;
+}
+
+static const OptionRow displayAndSoundRows[] = {
+    {"Display", 180, displayValue, toggleDisplay},
+    {"Window Size", 220, windowSizeValue, stepWindowSize},
+    {"Sound Volume", 260, volumeValue, stepVolume},
+    {"Pause When Unfocused", 300, pauseValue, togglePauseWhenUnfocused},
+    {"Back", 340, nullptr, nullptr},
+};
+
+// ---- The screen loop all share ----
 
 static bool leaveOptionScreen()
 {
@@ -216,12 +305,13 @@ static void drawRows(const OptionRow *rows, int count, int selected)
         ttf_draw_text(game.backBuffer, game.gameFont, rows[i].label, labelX, rows[i].y,
                       i == selected ? white : grey);
         if (rows[i].value) {
+            int labelEnd = labelX + ttf_text_width(game.gameFont, rows[i].label);
             ttf_set_height(game.gameFont, valueHeight);
-            ttf_draw_text(game.backBuffer, game.gameFont, rows[i].value(), valueX,
-                          rows[i].y + valueDrop, red);
+            ttf_draw_text(game.backBuffer, game.gameFont, rows[i].value(),
+                          std::max(valueX, labelEnd + valueGap), rows[i].y + valueDrop, red);
         }
     }
-    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    presentBitmap(game.backBuffer);
 }
 
 // Runs one option screen until Back or Escape, and saves what it changed;
@@ -265,4 +355,10 @@ bool gameOptionsScreen()
 void controlsScreen(KeySource nextKey)
 {
     runOptionScreen(controlRows, sizeof controlRows / sizeof *controlRows, nextKey);
+}
+
+bool displayAndSoundScreen(KeySource nextKey)
+{
+    return runOptionScreen(displayAndSoundRows,
+                           sizeof displayAndSoundRows / sizeof *displayAndSoundRows, nextKey);
 }

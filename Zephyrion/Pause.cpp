@@ -3,6 +3,7 @@
 
 #include <allegro.h>
 
+#include "Std/Display.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Timers.h"
@@ -25,9 +26,12 @@ static bool pauseKeyDown()
     return key[KEY_P] || key[KEY_PAUSE];
 }
 
+// Each of the three is asked every time, so that none is left over for later.
 bool pauseWanted()
 {
-    return pauseKeyDown() || focusLost();
+    bool unfocused = focusLost() && game.settings.pauseWhenUnfocused;
+    bool switched = displaySwitched();
+    return pauseKeyDown() || unfocused || switched;
 }
 
 static bool isLifeLoop(const SAMPLE *sample)
@@ -52,16 +56,16 @@ static int holdLoops(int held[lifeLoops])
 static void centred(const char *text, int height, int y, int colour)
 {
     ttf_set_height(game.gameFont, height);
-    int x = (SCREEN_W - ttf_text_width(game.gameFont, text)) / 2;
+    int x = (game.screenWidth - ttf_text_width(game.gameFont, text)) / 2;
     ttf_draw_text(game.backBuffer, game.gameFont, text, x, y, colour);
 }
 
 // Over the last frame, which is still in the back buffer.
 static void showPaused()
 {
-    centred("Paused", titleHeight, SCREEN_H / 2 - titleRise, makecol(255, 255, 255));
-    centred(hint, hintHeight, SCREEN_H / 2 + hintDrop, makecol(200, 200, 200));
-    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    centred("Paused", titleHeight, game.screenHeight / 2 - titleRise, makecol(255, 255, 255));
+    centred(hint, hintHeight, game.screenHeight / 2 + hintDrop, makecol(200, 200, 200));
+    presentBitmap(game.backBuffer);
 }
 
 static bool leaving()
@@ -69,12 +73,18 @@ static bool leaving()
     return key[KEY_ESC] || quitRequested();
 }
 
+// The paused frame stays on the picture, so a switch of the display shows it again.
+static void waitABit()
+{
+    rest(pollMs);
+    poll_keyboard();
+    serveDisplaySwitch();
+}
+
 static void waitForPauseKeyUp()
 {
-    while (pauseKeyDown() && !leaving()) {
-        rest(pollMs);
-        poll_keyboard();
-    }
+    while (pauseKeyDown() && !leaving())
+        waitABit();
 }
 
 bool pauseGame()
@@ -84,10 +94,8 @@ bool pauseGame()
     int heldCount = holdLoops(held);
     showPaused();
     waitForPauseKeyUp();  // the key that paused
-    while (!leaving() && !pauseKeyDown()) {
-        rest(pollMs);
-        poll_keyboard();
-    }
+    while (!leaving() && !pauseKeyDown())
+        waitABit();
     waitForPauseKeyUp();  // the key that goes on
     if (leaving())
         return false;  // the life's end silences what is held
@@ -98,6 +106,7 @@ bool pauseGame()
         int mx, my;
         get_mouse_mickeys(&mx, &my);
     }
-    focusLost();  // nor does a loss of focus while paused pause again
+    focusLost();  // nor does a loss of focus or a switch while paused pause again
+    displaySwitched();
     return true;
 }

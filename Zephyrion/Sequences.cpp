@@ -50,7 +50,7 @@ static void text(const char *s, int height, int x, int y, int r, int g, int b)
 static void centred(const char *s, int height, int y, int r, int g, int b)
 {
     ttf_set_height(game.gameFont, height);
-    int x = (SCREEN_W - ttf_text_width(game.gameFont, s)) / 2;
+    int x = (game.screenWidth - ttf_text_width(game.gameFont, s)) / 2;
     ttf_draw_text(game.backBuffer, game.gameFont, s, x, y, makecol(r, g, b));
 }
 

@@ -1,4 +1,4 @@
-// The configuration file: sections "Settings", "Keys", "HighScore", "Misc" and "Display".
+// The configuration file: sections "Settings", "Keys", "HighScore", "Misc", "Display" and "Sound".
 #include "Zephyrion/Settings.h"
 
 #include <allegro.h>
@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/HighScores.h"
@@ -27,6 +28,7 @@
 static const int maxLives = 99;          // more could not be shown or played out
 static const int minSensitivity = 1;     // degrees per frame; 0 could not turn at all
 static const int maxSensitivity = 90;    // larger would jump past the heading wrap
+static const int maxVolume = 100;        // per cent
 
 static const char *const keyNames[keyBindingCount] = {
     "Left",           "Right",      "PitchForward", "PitchBack", "TorqueIncrease",
@@ -159,6 +161,10 @@ void loadSettings()
     s.frameRate = readInRange("Misc", "FrameRate", s.frameRate, 1, INT_MAX, defaults.frameRate);
     s.mouseRatio = readInRange("Misc", "MouseRatio", s.mouseRatio, 1, INT_MAX, defaults.mouseRatio);
     s.fullScreen = readBool("Display", "FullScreen", s.fullScreen);
+    s.windowScale = readInRange("Display", "WindowSize", s.windowScale, 0, largestWindowScale,
+                                defaults.windowScale);
+    s.pauseWhenUnfocused = readBool("Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
+    s.soundVolume = clampInt(readInt("Sound", "Volume", s.soundVolume), 0, maxVolume);
 }
 
 // ---- The file's text ----
@@ -256,6 +262,9 @@ static void setInt(std::vector<std::string> &lines, const char *section, const c
 
 void saveSettings()
 {
+    // Alt+Enter may have switched the open display on any screen.
+    if (displayPicture())
+        game.settings.fullScreen = displayChoice().fullScreen;
     std::vector<std::string> lines = splitLines(settingsText);
     const Settings &s = game.settings;
     setInt(lines, "Settings", "LowSpeedPC", s.lowSpeedPC);
@@ -278,6 +287,9 @@ void saveSettings()
     setInt(lines, "Misc", "FrameRate", s.frameRate);
     setInt(lines, "Misc", "MouseRatio", s.mouseRatio);
     setInt(lines, "Display", "FullScreen", s.fullScreen);
+    setInt(lines, "Display", "WindowSize", s.windowScale);
+    setInt(lines, "Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
+    setInt(lines, "Sound", "Volume", s.soundVolume);
     settingsText.clear();
     for (const std::string &line : lines)
         settingsText += line + "\n";

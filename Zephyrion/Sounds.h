@@ -15,3 +15,12 @@ inline void playOnce(SAMPLE *sample, int volume = 255)
     play_sample(sample, volume, 128, 1000, 0);
     game.samples.cuesSounded = game.samples.cuesSounded + 1;
 }
+
+const int fullVolumePercent = 100;
+const int allegroFullVolume = 255;
+
+// The Sound Volume setting over every voice, playing or to come; 0 mixes nothing.
+inline void applySoundVolume()
+{
+    set_volume(game.settings.soundVolume * allegroFullVolume / fullVolumePercent, -1);
+}

@@ -4,12 +4,14 @@
 #include <allegro.h>
 
 #include "Std/3D.h"
+#include "Std/Display.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/HighScores.h"
+#include "Zephyrion/Menu.h"
 #include "Zephyrion/Options.h"
 #include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
@@ -17,7 +19,6 @@
 static const uint32_t idleMs = 10000;   // no key this long shows the High Scores
 static const int keyPollMs = 10;
 static const int entranceFrames = 15;
-static const int logoTop = 15;
 static const int menuHeight = 62;
 static const int menuY[] = {240, 300, 360};
 static const char *const menuItems[] = {"Start Game", "Game Options", "Exit Game"};
@@ -27,31 +28,22 @@ static const int creditHeight = 16;
 static const char *const credits[] = {"Code, pictures and sounds by the Zephyrion crew",
                                       "Zephyrion - a city defence flight"};
 
-void resetTitleCamera()
-{
-    camera->x = 0, camera->y = -500, camera->z = -800;
-    camera->pitch = 30, camera->yaw = 0, camera->roll = 0;
-}
-
-void drawTitleLogo()
-{
-    BITMAP *logo = game.bitmaps.logo;
-    if (logo)
-        draw_sprite(game.backBuffer, logo, (SCREEN_W - logo->w) / 2, logoTop);
-}
-
+// Over what the screen shows, as if written straight onto it.
 void drawTitleMenu(int selected)
 {
+    BITMAP *picture = displayPicture();
+    int white = makecol(255, 255, 255);
     ttf_set_height(game.gameFont, menuHeight);
     for (int i = 0; i < itemCount; i++) {
-        int colour = i == selected ? makecol(255, 255, 255) : makecol(140, 140, 140);
-        int x = (SCREEN_W - ttf_text_width(game.gameFont, menuItems[i])) / 2;
-        ttf_draw_text(screen, game.gameFont, menuItems[i], x, menuY[i], colour);
+        int colour = i == selected ? white : makecol(140, 140, 140);
+        int x = (game.screenWidth - ttf_text_width(game.gameFont, menuItems[i])) / 2;
+        ttf_draw_text(picture, game.gameFont, menuItems[i], x, menuY[i], colour);
     }
     ttf_set_height(game.gameFont, creditHeight);
-    int x = SCREEN_W - ttf_text_width(game.gameFont, credits[0]) - 20;
-    ttf_draw_text(screen, game.gameFont, credits[0], x, SCREEN_H - 40, makecol(255, 255, 255));
-    ttf_draw_text(screen, game.gameFont, credits[1], x, SCREEN_H - 20, makecol(255, 255, 255));
+    int x = game.screenWidth - ttf_text_width(game.gameFont, credits[0]) - 20;
+    ttf_draw_text(picture, game.gameFont, credits[0], x, game.screenHeight - 40, white);
+    ttf_draw_text(picture, game.gameFont, credits[1], x, game.screenHeight - 20, white);
+    showPicture();
 }
 
 int titleMenuKey(int &selection)
@@ -75,19 +67,12 @@ int titleMenuKey(int &selection)
     }
 }
 
-void drawTitleCity()
-{
-    clear_bitmap(game.backBuffer);
-    clearZBuffer();
-    drawCity();
-}
-
 // The logo grows from nothing out of the top-left corner to its place.
 void logoEntrance()
 {
     playOnce(game.samples.logoEntrance);
     BITMAP *logo = game.bitmaps.logo;
-    int finalX = logo ? (SCREEN_W - logo->w) / 2 : 0;
+    int finalX = logo ? (game.screenWidth - logo->w) / 2 : 0;
     for (int i = 0; i < entranceFrames; i++) {
         drawTitleCity();
         if (logo)
@@ -105,15 +90,17 @@ void logoEntrance()
 static bool waitForKey(uint32_t ms)
 {
     uint32_t start = game.msTicks;
-    while (!keypressed() && !quitRequested() && game.msTicks - start < ms)
+    while (!keypressed() && !quitRequested() && game.msTicks - start < ms) {
         rest(keyPollMs);
+        serveDisplaySwitch();
+    }
     return keypressed();
 }
 
 static void highScoresInterlude()
 {
     drawTitleCity();
-    blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    presentBitmap(game.backBuffer);
     drawTitleLogo();
     showHighScores();
     waitForKey(idleMs);
@@ -136,7 +123,7 @@ void titleLoop()
             drawTitleCity();
             if (!logoPending)
                 drawTitleLogo();
-            blit(game.backBuffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+            presentBitmap(game.backBuffer);
             if (logoPending)
                 logoEntrance();
             logoPending = false, redraw = false;

@@ -8,7 +8,4 @@ enum TitleItem { StartGame = 0, GameOptions = 1, ExitGame = 2 };
 void titleLoop();
 int titleMenuKey(int &selection);  // a chosen TitleItem, or -1
 void logoEntrance();
-void resetTitleCamera();
-void drawTitleCity();  // the city from the title camera, in a cleared back buffer
-void drawTitleLogo();
 void drawTitleMenu(int selected);

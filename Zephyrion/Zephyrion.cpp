@@ -4,18 +4,18 @@
 #include <allegro.h>
 #include <loadpng.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 
-#include "Std/3D.h"
+#include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/Intro.h"
 #include "Zephyrion/Settings.h"
+#include "Zephyrion/Sounds.h"
 #include "Zephyrion/Timers.h"
 #include "Zephyrion/Title.h"
 #include "text/Ttf.h"
@@ -28,40 +28,9 @@ static const int introFailedLine = 540;
 static const char *const configFile = "Zephyrion.cfg";
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
-static const int backBufferLine = 682;
-static const int textStartupLine = 685;
-static const int fontLine = 688;
-static const int bitmapMissingLine = 700;
-
-static const int highWidth = 800, highHeight = 600;
-static const int lowWidth = 640, lowHeight = 480;
 static const int unknownDepthFallback = 16;
-static const int fontHeightAfterLoading = 12;
-static const float startupViewDistance = 1500.0f;
 static const int splashMs = 5000;
 static const int splashTextRise = 30;  // the splash line's top, pixels above the bottom edge
-
-struct BitmapFile {
-    const char *path;
-    BITMAP *Bitmaps::*slot;
-};
-
-static const BitmapFile bitmapFiles[] = {
-    {"bitmaps/Radar.png", &Bitmaps::radar},
-    {"bitmaps/RadarDir.png", &Bitmaps::radarDir},
-    {"bitmaps/Speedo.png", &Bitmaps::speedo},
-    {"bitmaps/Pitch.png", &Bitmaps::pitch},
-    {"bitmaps/Torque.png", &Bitmaps::torque},
-    {"bitmaps/Altimeter.png", &Bitmaps::altimeter},
-    {"bitmaps/Crosshair.png", &Bitmaps::crosshair},
-    {"bitmaps/Damage.png", &Bitmaps::damage},
-    {"bitmaps/Fuel.png", &Bitmaps::fuel},
-    {"bitmaps/HUDBar.png", &Bitmaps::hudBar},
-    {"bitmaps/LifeInd.png", &Bitmaps::lifeInd},
-    {"bitmaps/EnemyInd.png", &Bitmaps::enemyInd},
-    {"bitmaps/FuelDir.png", &Bitmaps::fuelDir},
-    {"bitmaps/ZephyrionLogo.png", &Bitmaps::logo},
-};
 
 struct SampleFile {
     const char *path;
@@ -86,26 +55,6 @@ static const SampleFile sampleFiles[] = {
     {"sounds/017.wav", &Samples::refuel, 766},
 };
 
-// The error log writes Allegro's last error text; where Allegro has none of
-// its own for a failure, we put in ours first.
-static void setError(const char *format, const char *path)
-{
-    uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, format, path);
-}
-
-bool setGameScreenMode()
-{
-    bool low = game.settings.lowSpeedPC;
-    game.screenWidth = low ? lowWidth : highWidth;
-    game.screenHeight = low ? lowHeight : highHeight;
-    return setScreenMode(game.screenWidth, game.screenHeight, game.settings.fullScreen);
-}
-
-void noteLoadFailure(const char *path)
-{
-    setError("Unable to load %s", path);
-}
-
 bool initSystem()
 {
     if (allegro_init() != 0) {
@@ -124,6 +73,7 @@ bool initSystem()
     register_png_file_type();
     selectSettingsFile(configFile);
     loadSettings();
+    applySoundVolume();
     int depth = desktop_color_depth();
     set_color_depth(depth ? depth : unknownDepthFallback);
     set_window_title("Zephyrion");
@@ -135,51 +85,6 @@ bool initSystem()
     watchQuitSignals();
     srand((unsigned)time(nullptr));
     return true;
-}
-
-bool createBackBuffer(int w, int h)
-{
-    game.backBuffer = create_bitmap(w, h);
-    if (!game.backBuffer || !createZBuffer(game.backBuffer)) {
-        setError("Unable to create the %s", "back buffer");
-        logError(backBufferLine, __FILE__, SevError, "%s", allegro_error);
-        return false;
-    }
-    clear_bitmap(game.backBuffer);
-    setupProjection(0, 0, w, h);
-    setViewDistance(startupViewDistance);
-    return true;
-}
-
-bool loadGraphics()
-{
-    if (!createBackBuffer(SCREEN_W, SCREEN_H))
-        return false;
-    if (ttf_startup() != 0) {
-        setError("The text renderer could not start", "");
-        logError(textStartupLine, __FILE__, SevError, "%s", allegro_error);
-        return false;
-    }
-    game.gameFont = ttf_load("bitmaps/chintzy.ttf");
-    if (!game.gameFont) {
-        noteLoadFailure("bitmaps/chintzy.ttf");
-        logError(fontLine, __FILE__, SevError, "%s", allegro_error);
-        return false;
-    }
-    ttf_set_background(-1);
-    ttf_set_height(game.gameFont, fontHeightAfterLoading);
-    loadBitmaps();
-    return true;
-}
-
-void loadBitmaps()
-{
-    for (const BitmapFile &file : bitmapFiles) {
-        game.bitmaps.*file.slot = load_png(file.path, nullptr);
-        if (!(game.bitmaps.*file.slot))
-            logError(bitmapMissingLine, __FILE__, SevWarning,
-                     "Unable to load %s; the game goes on without it", file.path);
-    }
 }
 
 // Samples loaded before a failure stay loaded: start-up ends at once anyway.
@@ -202,12 +107,14 @@ void showSplash()
     BITMAP *splash = load_png(game.settings.lowSpeedPC ? "bitmaps/SplashScreenLow.png"
                                                        : "bitmaps/SplashScreenHigh.png",
                               nullptr);
-    int width = splash ? splash->w : SCREEN_W;
+    BITMAP *picture = displayPicture();
+    int width = splash ? splash->w : game.screenWidth;
     if (splash)
-        blit(splash, screen, 0, 0, 0, 0, splash->w, splash->h);
-    ttf_draw_text(screen, game.gameFont, text, (width - ttf_text_width(game.gameFont, text)) / 2,
-                  SCREEN_H - splashTextRise, makecol(0, 0, 0));
-    rest(splashMs);
+        blit(splash, picture, 0, 0, 0, 0, splash->w, splash->h);
+    ttf_draw_text(picture, game.gameFont, text, (width - ttf_text_width(game.gameFont, text)) / 2,
+                  game.screenHeight - splashTextRise, makecol(0, 0, 0));
+    showPicture();
+    restServingDisplay(splashMs);
     if (splash)
         destroy_bitmap(splash);
 }
@@ -219,22 +126,6 @@ void freeSounds()
             destroy_sample(game.samples.*file.slot);
         game.samples.*file.slot = nullptr;
     }
-}
-
-void freeGraphics()
-{
-    for (const BitmapFile &file : bitmapFiles) {
-        if (game.bitmaps.*file.slot)
-            destroy_bitmap(game.bitmaps.*file.slot);
-        game.bitmaps.*file.slot = nullptr;
-    }
-    destroyZBuffer();
-    if (game.backBuffer)
-        destroy_bitmap(game.backBuffer);
-    game.backBuffer = nullptr;
-    ttf_free(game.gameFont);
-    game.gameFont = nullptr;
-    ttf_shutdown();
 }
 
 int zephyrionMain()
@@ -262,6 +153,7 @@ int zephyrionMain()
     titleLoop();
     freeSounds();
     freeGraphics();
-    writeSettingsFile();
+    writeSettingsFile();  // with the display's last choice of full screen or window
+    closeDisplay();
     return 0;
 }

@@ -45,6 +45,24 @@ static void playFrame(benchmark::State &state, int depth)
 BENCHMARK_CAPTURE(playFrame, play_32bpp, 32)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(playFrame, play_16bpp, 16)->Unit(benchmark::kMillisecond);
 
+// The frame of play and its present, scaled to 1440 x 1080 on a 1920 x 1080 desktop.
+static void scaledPlayFrame(benchmark::State &state, int depth)
+{
+    if (!setUpPlay(depth, RUNTIME_DIR) || !setUpScaledPresent(1920, 1080)) {
+        state.SkipWithError("no runtime folder");
+        return;
+    }
+    for (auto _ : state) {
+        renderPlayFrame();
+        presentScaled();
+    }
+    tearDownScaledPresent();
+    tearDownPlay();
+}
+
+BENCHMARK_CAPTURE(scaledPlayFrame, scaled_32bpp, 32)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(scaledPlayFrame, scaled_16bpp, 16)->Unit(benchmark::kMillisecond);
+
 int main(int argc, char **argv)
 {
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)

@@ -4,16 +4,18 @@
 #include <allegro.h>
 
 #include <cstdlib>
+#include <initializer_list>
 
 #include <unistd.h>
 
 #include "Std/3D.h"
+#include "Std/Display.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/Hud.h"
 #include "Zephyrion/Shots.h"
-#include "Zephyrion/Zephyrion.h"
 #include "text/Ttf.h"
 
 static const unsigned citySeed = 2026;
@@ -80,6 +82,35 @@ void renderPlayFrame()
     drawEnemies();
     drawHud(0);
     drawBeams();
+}
+
+static BITMAP *picture, *stage, *desktop;
+static ScreenRect shown;
+
+bool setUpScaledPresent(int screenW, int screenH)
+{
+    int w = game.backBuffer->w, h = game.backBuffer->h;
+    shown = fitPicture(w, h, screenW, screenH);
+    picture = create_bitmap(w, h);
+    stage = create_bitmap(shown.w, shown.h);
+    desktop = create_bitmap(screenW, screenH);
+    return picture && stage && desktop;
+}
+
+// The steps of the display's present, on a memory screen.
+void presentScaled()
+{
+    blit(game.backBuffer, picture, 0, 0, 0, 0, picture->w, picture->h);
+    scalePicture(picture, stage, {0, 0, shown.w, shown.h});
+    blit(stage, desktop, 0, 0, shown.x, shown.y, shown.w, shown.h);
+}
+
+void tearDownScaledPresent()
+{
+    for (BITMAP *b : {picture, stage, desktop})
+        if (b)
+            destroy_bitmap(b);
+    picture = stage = desktop = nullptr;
 }
 
 void tearDownPlay()

@@ -1,6 +1,6 @@
 // The display tests' base: Allegro with its keyboard, timer thread and sound
 // started once per test process, and each test in a scratch copy of the
-// runtime folder with an 800 x 600 screen.
+// runtime folder with the game at 800 x 600, full screen on the test's display.
 #pragma once
 
 #include <allegro.h>
@@ -14,7 +14,9 @@
 #endif
 
 #include "../e2e/Harness.h"
-#include "Std/Platform.h"
+#include "Std/Display.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 
 class AllegroScreen : public ::testing::Test {
   protected:
@@ -39,7 +41,13 @@ class AllegroScreen : public ::testing::Test {
     void SetUp() override
     {
         ASSERT_EQ(0, chdir(dir.path.c_str()));
-        ASSERT_TRUE(setScreenMode(800, 600));
+        ASSERT_TRUE(openGameScreen(false));
+    }
+    // The screen for the game's size: 640 x 480 when low, else 800 x 600.
+    static bool openGameScreen(bool low)
+    {
+        game.settings.lowSpeedPC = low;
+        return setGameScreenMode();
     }
     Scratch dir;
 };

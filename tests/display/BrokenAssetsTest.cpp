@@ -13,6 +13,8 @@
 #include "Std/Errors.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Menu.h"
 #include "Zephyrion/Hud.h"
 #include "Zephyrion/Intro.h"
 #include "Zephyrion/Title.h"

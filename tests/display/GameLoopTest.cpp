@@ -16,6 +16,7 @@
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Sequences.h"
 #include "Zephyrion/Shots.h"
@@ -185,9 +186,9 @@ TEST_F(GameLoop, TheExitTurnsTheShorterWayClimbsAndPaysOnce)
 // and how wide they spread.
 static int ratingLineWidth()
 {
-    int grey = makecol(160, 160, 160), left = SCREEN_W, right = -1;
+    int grey = makecol(160, 160, 160), left = game.backBuffer->w, right = -1;
     for (int y = 230; y < 252; y++)
-        for (int x = 0; x < SCREEN_W; x++)
+        for (int x = 0; x < game.backBuffer->w; x++)
             if (getpixel(game.backBuffer, x, y) == grey)
                 left = std::min(left, x), right = std::max(right, x);
     return right - left + 1;
@@ -239,7 +240,7 @@ TEST_F(GameLoop, AGameThatCannotGoOnStillEndsThroughGameOver)
     EXPECT_EQ(0, game.ratingSum) << "Hero: nothing was lost in a city cleared at once";
     int red = makecol(220, 0, 0), shown = 0;
     for (int y = 60; y < 110; y++)
-        for (int x = 0; x < SCREEN_W; x++)
+        for (int x = 0; x < game.backBuffer->w; x++)
             shown += getpixel(game.backBuffer, x, y) == red;
     EXPECT_GT(shown, 500) << "Game Over";
 }

@@ -12,6 +12,7 @@
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/Hud.h"
 #include "Zephyrion/Zephyrion.h"
 #include "text/Ttf.h"

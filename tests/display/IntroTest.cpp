@@ -8,6 +8,7 @@
 #include "AllegroScreen.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/Intro.h"
 #include "Zephyrion/Zephyrion.h"
 
@@ -56,7 +57,7 @@ TEST_F(Intro, OnALowSpeedPcItSpinsAHundredFramesOfTwelveSteps)
 TEST_F(Intro, TheStripesFrameAPictureOf560By400At640By480)
 {
     freeGraphics();
-    ASSERT_TRUE(setScreenMode(640, 480));
+    ASSERT_TRUE(openGameScreen(true));
     ASSERT_TRUE(loadGraphics());
     ASSERT_TRUE(playIntro(run));
     EXPECT_EQ(560, run.pictureW);
@@ -69,9 +70,9 @@ TEST_F(Intro, AMissingTitlePictureLeavesTheStillAndTheSpinBlack)
     ASSERT_TRUE(playIntro(run)) << "a missing picture is left out";
     EXPECT_EQ(50, run.spinFrames);
     int black = makecol(0, 0, 0), lit = 0;
-    for (int y = 0; y < SCREEN_H; y += 4)
-        for (int x = 0; x < SCREEN_W; x += 4)
-            lit += getpixel(screen, x, y) != black;
+    for (int y = 0; y < game.screenHeight; y += 4)
+        for (int x = 0; x < game.screenWidth; x += 4)
+            lit += getpixel(displayPicture(), x, y) != black;
     EXPECT_EQ(0, lit) << "no title picture to spin";
 }
 

@@ -13,8 +13,9 @@
 #include "Zephyrion/City.h"
 #include "Zephyrion/DefineKeys.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Menu.h"
 #include "Zephyrion/Options.h"
-#include "Zephyrion/Title.h"
 #include "Zephyrion/Zephyrion.h"
 
 namespace {
@@ -93,8 +94,8 @@ TEST_F(Menus, TogglingSystemTwiceReloadsEverythingAtEachSize)
     play({KEY_ENTER});
     EXPECT_TRUE(gameOptions(scripted));
     EXPECT_TRUE(game.settings.lowSpeedPC);
-    EXPECT_EQ(640, SCREEN_W);
-    EXPECT_EQ(480, SCREEN_H);
+    EXPECT_EQ(640, displayPicture()->w);
+    EXPECT_EQ(480, displayPicture()->h);
     ASSERT_NE(nullptr, game.backBuffer);
     EXPECT_EQ(640, game.backBuffer->w);
     EXPECT_NE(nullptr, game.gameFont);
@@ -107,7 +108,7 @@ TEST_F(Menus, TogglingSystemTwiceReloadsEverythingAtEachSize)
     play({KEY_ENTER});
     EXPECT_TRUE(gameOptions(scripted));
     EXPECT_FALSE(game.settings.lowSpeedPC);
-    EXPECT_EQ(800, SCREEN_W);
+    EXPECT_EQ(800, displayPicture()->w);
     EXPECT_EQ(800, game.backBuffer->w);
     EXPECT_NE(nullptr, game.bitmaps.hudBar);
     EXPECT_EQ(-500, camera->y);
@@ -134,7 +135,7 @@ TEST_F(Menus, ADisplayModeThatCannotBeSetNorUndoneEndsTheProgram)
     EXPECT_NE(std::string::npos, first) << log;
     EXPECT_NE(std::string::npos, second) << log;
     EXPECT_NE(std::string::npos, log.find("Options.cpp")) << log;
-    ASSERT_TRUE(setScreenMode(800, 600));
+    ASSERT_TRUE(openGameScreen(false));
     ASSERT_TRUE(loadGraphics());
 }
 
@@ -172,7 +173,7 @@ TEST_F(Menus, OnlyKeysOfThisPassAreTakenAndEscapeAloneCannotBeBound)
     int white = makecol(255, 255, 255), found = 0;
     for (int y = 450; y < 480; y++)
         for (int x = 250; x < 550; x++)
-            found += getpixel(screen, x, y) == white;
+            found += getpixel(displayPicture(), x, y) == white;
     EXPECT_GT(found, 200);
 }
 

@@ -14,6 +14,7 @@
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
 #include "Zephyrion/Zephyrion.h"

@@ -14,6 +14,7 @@
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/Zephyrion.h"
 #include "text/Ttf.h"
 
@@ -46,7 +47,7 @@ TEST_F(Startup, GraphicsLoadFreeAndLoadAgainAroundAModeChange)
 {
     for (int round = 0; round < 3; round++) {
         int w = round == 1 ? 640 : 800, h = round == 1 ? 480 : 600;
-        ASSERT_TRUE(setScreenMode(w, h));
+        ASSERT_TRUE(openGameScreen(round == 1));
         ASSERT_TRUE(loadGraphics());
         ASSERT_NE(nullptr, game.backBuffer);
         EXPECT_EQ(w, game.backBuffer->w);

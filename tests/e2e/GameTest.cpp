@@ -37,26 +37,20 @@ class Game : public ::testing::Test {
   protected:
     void TearDown() override { killGame(game); }
 
-    // The splash of w x h, looked for where full screen centres it and where a
-    // window would put it; the line of text at its bottom is left out of the match.
+    // The splash of w x h on the full screen's picture; the line of text at its
+    // bottom is left out of the match.
     void expectSplash(const std::string &file, int w, int h)
     {
-        Image shot = grabScreen(dir.file("splash-shot.png"));
+        Image shot = gamePicture(grabScreen(dir.file("splash-shot.png")), w, h);
         Image splash = loadImage(dir.file(file));
         ASSERT_EQ(w, splash.width);
         ASSERT_EQ(h, splash.height);
         int textTop = h - 30, textBottom = h - 14;
-        int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
-        if (differingPixels(shot, x0, y0, splash, textTop, textBottom) > w * h / 100)
-            x0 = y0 = 0;
-        EXPECT_LT(differingPixels(shot, x0, y0, splash, textTop, textBottom), w * h / 200)
+        EXPECT_LT(differingPixels(shot, 0, 0, splash, textTop, textBottom), w * h / 200)
             << "no " << file << " on the screen";
         // The black line of text, centred under the sponsors.
-        EXPECT_GT(shot.count(black, x0 + w / 4, y0 + textTop, x0 + w * 3 / 4, y0 + textBottom), 150);
-        EXPECT_EQ(0, shot.count(black, x0, y0 + textTop, x0 + w / 5, y0 + textBottom));
-        if (x0 > 0) {  // full screen: nothing but black around the picture
-            EXPECT_EQ(x0 * rootHeight, shot.count(black, 0, 0, x0, rootHeight));
-        }
+        EXPECT_GT(shot.count(black, w / 4, textTop, w * 3 / 4, textBottom), 150);
+        EXPECT_EQ(0, shot.count(black, 0, textTop, w / 5, textBottom));
     }
 
     Scratch dir;
@@ -68,16 +62,17 @@ struct TitleLook {
     int startGame = 0, otherItems = 0, whiteBelow = 0, logo = 0;
 };
 
-// A full screen is centred on the display, a window stands at its top left.
-TitleLook lookAtTitle(const Image &shot, int w, int h, bool windowed = false)
+// A full screen shows the picture scaled to the display, a window at its top
+// left as it is.
+TitleLook lookAtTitle(const Image &screen, int w, int h, bool windowed = false)
 {
     TitleLook look;
-    int x0 = windowed ? 0 : (rootWidth - w) / 2, y0 = windowed ? 0 : (rootHeight - h) / 2;
-    look.startGame = shot.count(white, x0, y0 + 240, x0 + w, y0 + 300);
-    look.otherItems = shot.count(grey, x0, y0 + 300, x0 + w, y0 + 420);
-    look.whiteBelow = shot.count(white, x0, y0 + 300, x0 + w, y0 + 420);
-    for (int y = y0 + 15; y < y0 + 165; y++)  // the logo's light blue letters
-        for (int x = x0; x < x0 + w; x++) {
+    Image shot = windowed ? screen : gamePicture(screen, w, h);
+    look.startGame = shot.count(white, 0, 240, w, 300);
+    look.otherItems = shot.count(grey, 0, 300, w, 420);
+    look.whiteBelow = shot.count(white, 0, 300, w, 420);
+    for (int y = 15; y < 165; y++)  // the logo's light blue letters
+        for (int x = 0; x < w; x++) {
             long p = shot.at(x, y);
             look.logo += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 150 && (p >> 16) < 230;
         }
@@ -137,12 +132,12 @@ Found findAlongRow(const Image &shot, const Image &sprite, int y, int fromX, int
 // The flying HUD of a w x h screen centred on the display: every instrument
 // wholly on the screen along the bottom row, the icons on their bars, the
 // sights in the middle.
-void expectHud(const Scratch &dir, const Image &shot, int w, int h, const char *lives,
+void expectHud(const Scratch &dir, const Image &screen, int w, int h, const char *lives,
                const char *enemies)
 {
-    int x0 = (rootWidth - w) / 2, y0 = (rootHeight - h) / 2;
+    Image shot = gamePicture(screen, w, h);
     Image frame = loadImage(dir.file("bitmaps/RadarDir.png"));
-    int row = y0 + h - frame.height / 2;
+    int row = h - frame.height / 2;
     const struct {
         const char *file;
         double share;  // needles, markers and blips cover a little; the disc most of the frame
@@ -150,22 +145,22 @@ void expectHud(const Scratch &dir, const Image &shot, int w, int h, const char *
                        {"Fuel", 0.9},      {"Radar", 0.9},  {"RadarDir", 0.2}};
     for (const auto &instrument : instruments) {
         Image sprite = loadImage(dir.file(std::string("bitmaps/") + instrument.file + ".png"));
-        Found found = findAlongRow(shot, sprite, row, x0 - sprite.width, x0 + w);
+        Found found = findAlongRow(shot, sprite, row, -sprite.width, w);
         EXPECT_GE(found.share, instrument.share) << instrument.file << " at " << w;
-        EXPECT_GE(found.left, x0) << instrument.file << " at " << w;
-        EXPECT_LE(found.left + sprite.width, x0 + w) << instrument.file << " at " << w;
+        EXPECT_GE(found.left, 0) << instrument.file << " at " << w;
+        EXPECT_LE(found.left + sprite.width, w) << instrument.file << " at " << w;
     }
     const int barRise = 30;
     const struct {
         const char *file;
         int y;
         const char *count;
-    } icons[] = {{"LifeInd", y0 + h - frame.height + barRise, lives},
-                 {"EnemyInd", y0 + h - barRise, enemies}};
+    } icons[] = {{"LifeInd", h - frame.height + barRise, lives},
+                 {"EnemyInd", h - barRise, enemies}};
     for (const auto &icon : icons) {
         Image sprite = loadImage(dir.file(std::string("bitmaps/") + icon.file + ".png"));
         std::string seen;
-        for (int x = x0; x + sprite.width <= x0 + w; x++)
+        for (int x = 0; x + sprite.width <= w; x++)
             if (spriteMatch(shot, x, icon.y - sprite.height / 2, sprite) > 0.95) {
                 seen += '*';
                 x += sprite.width - 1;
@@ -173,7 +168,7 @@ void expectHud(const Scratch &dir, const Image &shot, int w, int h, const char *
         EXPECT_EQ(icon.count, seen) << icon.file << " at " << w;
     }
     Image sights = loadImage(dir.file("bitmaps/Crosshair.png"));
-    EXPECT_GT(spriteMatch(shot, x0 + (w - sights.width) / 2, y0 + (h - sights.height) / 2, sights),
+    EXPECT_GT(spriteMatch(shot, (w - sights.width) / 2, (h - sights.height) / 2, sights),
               0.5)
         << "the crosshair at " << w;
 }
@@ -195,13 +190,13 @@ TEST_F(Game, ASessionFromTheSplashThroughAGameBackToTheTitleAndOut)
     pressKey(window, "Return");  // start a game over the city shown
     usleep(7000 * 1000);         // the approach
     Image flying = grabScreen(dir.file("flying.png"));
-    EXPECT_EQ(0, flying.count(grey, 112, 84 + 300, 912, 84 + 420)) << "the menu is gone";
-    EXPECT_GT(flying.count(white, 112 + 5, 84 + 5, 112 + 120, 84 + 25), 20) << "the score";
+    EXPECT_EQ(0, flying.count(grey, 0, 300, 800, 420)) << "the menu is gone";
+    EXPECT_GT(flying.count(white, 5, 5, 120, 25), 20) << "the score";
 
     holdKey(window, "Escape", 300);  // the game ends at once: game over, then the title
     usleep(1000 * 1000);
     Image over = grabScreen(dir.file("game-over.png"));
-    EXPECT_GT(over.count(0xDC0000, 112, 84 + 60, 912, 84 + 110), 500) << "Game Over";
+    EXPECT_GT(over.count(0xDC0000, 0, 60, 800, 110), 500) << "Game Over";
     usleep(5000 * 1000);
     Image again = grabScreen(dir.file("title-again.png"));
     expectTitle(again, 800, 600);
@@ -306,8 +301,8 @@ namespace {
 int scoreDifference(const Image &a, const Image &b)
 {
     int differ = 0;
-    for (int y = 84 + 8; y < 84 + 26; y++)
-        for (int x = 112 + 5; x < 112 + 140; x++)
+    for (int y = 8; y < 26; y++)
+        for (int x = 5; x < 140; x++)
             differ += (a.at(x, y) == white) != (b.at(x, y) == white);
     return differ;
 }
@@ -336,7 +331,7 @@ TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
     Image firing = grabScreen(dir.file("firing.png"));
     keyUp("space");
     // The solid red core of the left beam, from the bottom-left corner toward the centre.
-    EXPECT_GT(firing.count(0xFF0000, 112, 84 + 300, 112 + 400, 84 + 560), 150) << "the beams";
+    EXPECT_GT(firing.count(0xFF0000, 0, 300, 400, 560), 150) << "the beams";
     EXPECT_GT(scoreDifference(before, firing), 0) << "the score changed";
 
     keyDown("Prior");  // accelerate and turn left: the view swings round
@@ -351,7 +346,7 @@ TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
     holdKey(window, "shift+F1", 300);  // the developers' key: the city is cleared
     usleep(1500 * 1000);
     Image cleared = grabScreen(dir.file("city-cleared.png"));
-    EXPECT_GT(cleared.count(grey, 112, 84 + 150, 912, 84 + 200), 1000) << "City Cleared";
+    EXPECT_GT(cleared.count(grey, 0, 150, 800, 200), 1000) << "City Cleared";
 
     usleep(13000 * 1000);            // the climb out, then the next city's approach
     holdKey(window, "Escape", 300);  // game over, then the initials
@@ -361,8 +356,8 @@ TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
         usleep(400 * 1000);
     }
     Image initials = grabScreen(dir.file("initials.png"));
-    EXPECT_GT(initials.count(0x0000FF, 112, 84 + 270, 912, 84 + 330), 1000) << "Congratulations!";
-    EXPECT_GT(initials.count(0xA0A0A0, 112, 84 + 370, 912, 84 + 480), 3000) << "the initials";
+    EXPECT_GT(initials.count(0x0000FF, 0, 270, 800, 330), 1000) << "Congratulations!";
+    EXPECT_GT(initials.count(0xA0A0A0, 0, 370, 800, 480), 3000) << "the initials";
     usleep(1000 * 1000);  // "High Score recorded": the row is saved as it shows
     killGame(game);  // a power cut now takes nothing the player typed
     std::string cfg = dir.read("Zephyrion.cfg");
@@ -416,23 +411,23 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
 
     usleep(5500 * 1000);  // into the intro's stripes
     Image stripes = grabScreen(dir.file("intro-stripes.png"));
-    int frame = stripes.count(yellow, 112, 84, 152, 684) + stripes.count(blue, 112, 84, 152, 684);
+    int frame = stripes.count(yellow, 0, 0, 40, 600) + stripes.count(blue, 0, 0, 40, 600);
     EXPECT_GT(frame, 40 * 600 * 9 / 10) << "stripes down the 40-pixel frame";
-    EXPECT_EQ(0, stripes.count(yellow, 152, 124, 872, 644)) << "the loading picture inside it";
+    EXPECT_EQ(0, stripes.count(yellow, 40, 40, 760, 560)) << "the loading picture inside it";
     for (const char *key : {"Return", "Escape", "space"})
         pressKey(window, key);  // the intro reads no keys
     Image still;  // the still title picture, once the stripes have gone
     for (int tries = 0; tries < 60; tries++) {
         still = grabScreen();
-        if (still.count(yellow, 112, 84, 152, 684) == 0)
+        if (still.count(yellow, 0, 0, 40, 600) == 0)
             break;
         usleep(250 * 1000);
     }
     still = grabScreen(dir.file("intro-still.png"));
     Image picture = loadImage(dir.file("bitmaps/Intro.png"));  // the picture's own size
-    EXPECT_LT(differingPixels(still, 112 + 40, 84 + 40, picture), 720 * 520 / 20)
+    EXPECT_LT(differingPixels(still, 40, 40, picture), 720 * 520 / 20)
         << "the title picture, centred";
-    EXPECT_EQ(0, still.count(yellow, 112, 84, 152, 684)) << "the stripes are gone";
+    EXPECT_EQ(0, still.count(yellow, 0, 0, 40, 600)) << "the stripes are gone";
 
     Image title = waitForTitle(dir, 800, 600);
     expectTitle(title, 800, 600);
@@ -442,25 +437,25 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
     pressKey(window, "Return");
     usleep(800 * 1000);
     Image options = grabScreen(dir.file("game-options.png"));
-    EXPECT_GT(options.count(white, 112 + 60, 84 + 180, 112 + 300, 84 + 220), 300) << "System";
-    EXPECT_GT(options.count(0xFF0000, 112 + 390, 84 + 180, 112 + 700, 84 + 340), 500)
+    EXPECT_GT(options.count(white, 60, 180, 300, 220), 300) << "System";
+    EXPECT_GT(options.count(0xFF0000, 390, 180, 700, 340), 500)
         << "the values";
 
     pressKey(window, "Return");  // System: to 640 x 480...
     usleep(1500 * 1000);
-    EXPECT_EQ("640x480", pictureSize());
-    Image low = grabScreen(dir.file("game-options-640.png"));
-    EXPECT_GT(low.count(white, 192 + 60, 144 + 180, 192 + 300, 144 + 220), 300) << "System";
+    Image low = gamePicture(grabScreen(dir.file("game-options-640.png")), 640, 480);
+    EXPECT_GT(low.count(white, 60, 180, 300, 220), 300) << "System, laid out at 640 x 480";
     pressKey(window, "Return");  // ...and back
     usleep(1500 * 1000);
-    EXPECT_EQ("800x600", pictureSize());
+    Image high = gamePicture(grabScreen(), 800, 600);
+    EXPECT_GT(high.count(white, 60, 180, 300, 220), 300) << "System, at 800 x 600 again";
 
     for (int i = 0; i < 4; i++)
         pressKey(window, "Down");
     pressKey(window, "Return");
     usleep(800 * 1000);
     Image controls = grabScreen(dir.file("controls.png"));
-    EXPECT_GT(controls.count(white, 112 + 60, 84 + 180, 112 + 330, 84 + 220), 300) << "Use Mouse";
+    EXPECT_GT(controls.count(white, 60, 180, 330, 220), 300) << "Use Mouse";
 
     for (int i = 0; i < 3; i++)
         pressKey(window, "Down");
@@ -471,15 +466,33 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
         pressKey(window, key);
     usleep(600 * 1000);
     Image selected = grabScreen(dir.file("keys-selected.png"));
-    EXPECT_GT(selected.count(white, 112 + 250, 84 + 450, 112 + 550, 84 + 480), 200)
+    EXPECT_GT(selected.count(white, 250, 450, 550, 480), 200)
         << "Keys Selected";
     usleep(2000 * 1000);
     pressKey(window, "Escape");  // Controls
     usleep(500 * 1000);
+
+    pressKey(window, "Down");
+    pressKey(window, "Return");  // Display and Sound
+    usleep(800 * 1000);
+    Image display = grabScreen(dir.file("display-and-sound.png"));
+    EXPECT_GT(display.count(white, 60, 180, 250,
+                            220), 300) << "Display";
+    EXPECT_GT(display.count(0xFF0000, 390, 180, 700,
+                            340), 500) << "the values";
+    for (int row = 0; row < 3; row++) {  // Window Size, Sound Volume, Pause When Unfocused
+        pressKey(window, "Down");
+        pressKey(window, "Return");
+    }
+    usleep(500 * 1000);
+    Image changed = grabScreen(dir.file("display-and-sound-changed.png"));
+    EXPECT_GT(differingPixels(changed, 0, 0, display), 1000) << "the values changed";
+    pressKey(window, "Escape");  // back on Game Options
+    usleep(500 * 1000);
     pressKey(window, "Escape");  // Game Options
     usleep(1500 * 1000);
     Image back = grabScreen(dir.file("title-after-options.png"));
-    EXPECT_GT(back.count(white, 112, 84 + 300, 912, 84 + 360), 1500) << "still on Game Options";
+    EXPECT_GT(back.count(white, 0, 300, 800, 360), 1500) << "still on Game Options";
 
     pressKey(window, "Up");
     pressKey(window, "Return");  // "Start Game"
@@ -488,12 +501,12 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
     holdKey(window, "Escape", 300);
     usleep(1000 * 1000);
     Image over = grabScreen(dir.file("game-over.png"));
-    EXPECT_GT(over.count(0xDC0000, 112, 84 + 60, 912, 84 + 110), 500) << "Game Over";
+    EXPECT_GT(over.count(0xDC0000, 0, 60, 800, 110), 500) << "Game Over";
 
     usleep(5000 * 1000);  // the title again, then ten quiet seconds
     usleep(10500 * 1000);
     Image table = grabScreen(dir.file("high-scores.png"));
-    EXPECT_GT(table.count(0x0000FF, 112 + 20, 84 + 210, 112 + 500, 84 + 450), 1000)
+    EXPECT_GT(table.count(0x0000FF, 20, 210, 500, 450), 1000)
         << "the rows in blue";
     pressKey(window, "Return");  // only brings the title back
     usleep(1000 * 1000);
@@ -505,7 +518,8 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
     for (const char *line : {"Left = 1\n", "Right = 4\n", "PitchForward = 23\n",
                              "PitchBack = 19\n", "TorqueIncrease = 23\n", "TorqueDecrease = 19\n",
                              "Accelerate = 17\n", "Deccelerate = 5\n", "Stop = 24\n",
-                             "Fire = 67\n", "LowSpeedPC = 0\n"})
+                             "Fire = 67\n", "LowSpeedPC = 0\n", "WindowSize = 1\n",
+                             "Volume = 0\n", "PauseWhenUnfocused = 0\n", "FullScreen = 1\n"})
         EXPECT_NE(std::string::npos, cfg.find(line)) << line;
     EXPECT_FALSE(dir.exists("ErrorLog.txt"));
 }
@@ -514,14 +528,14 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
 
 namespace {
 
-// The row of the fuel gauge's white level marker on a w x h picture whose
-// top left is at (x0, y0), or -1: one pixel a percent of the tank.
-int fuelMarkerRow(const Scratch &dir, const Image &shot, int x0, int y0, int w, int h)
+// The row of the fuel gauge's white level marker on the 800 x 600 picture, or
+// -1: one pixel a percent of the tank.
+int fuelMarkerRow(const Scratch &dir, const Image &shot)
 {
     Image frame = loadImage(dir.file("bitmaps/RadarDir.png"));
     Image gauge = loadImage(dir.file("bitmaps/Fuel.png"));
-    int centre = y0 + h - frame.height / 2;
-    Found found = findAlongRow(shot, gauge, centre, x0, x0 + w);
+    int centre = 600 - frame.height / 2;
+    Found found = findAlongRow(shot, gauge, centre, 0, 800);
     for (int y = centre - gauge.height / 2; y < centre + gauge.height / 2; y++)
         if (shot.count(white, found.left, y, found.left + gauge.width, y + 1) > gauge.width - 4)
             return y;
@@ -529,12 +543,11 @@ int fuelMarkerRow(const Scratch &dir, const Image &shot, int x0, int y0, int w, 
 }
 
 // Eight seconds paused would have burnt 4 % of the tank, four rows of the gauge.
-void expectNoFuelBurnt(const Scratch &dir, const Image &before, const Image &after, int x0,
-                       int y0)
+void expectNoFuelBurnt(const Scratch &dir, const Image &before, const Image &after)
 {
-    int row = fuelMarkerRow(dir, before, x0, y0, 800, 600);
+    int row = fuelMarkerRow(dir, before);
     ASSERT_GT(row, 0) << "the fuel marker";
-    EXPECT_LE(abs(fuelMarkerRow(dir, after, x0, y0, 800, 600) - row), 1) << "fuel burnt while paused";
+    EXPECT_LE(abs(fuelMarkerRow(dir, after) - row), 1) << "fuel burnt while paused";
 }
 
 // What the game sounds like, heard in its real output: nothing on the title,
@@ -543,7 +556,6 @@ void expectNoFuelBurnt(const Scratch &dir, const Image &before, const Image &aft
 // building in its way, and nothing of the game once it is over.
 TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
 {
-    const int x0 = 112, y0 = 84;
     game = startGame(dir, WithSound);
     std::string window = waitForWindow(10000);
     ASSERT_FALSE(window.empty());
@@ -562,7 +574,7 @@ TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
     pressKey(window, "p");
     usleep(500 * 1000);
     Image paused = grabScreen(dir.file("paused.png"));
-    EXPECT_GT(paused.count(white, x0 + 250, y0 + 180, x0 + 550, y0 + 250), 800) << "Paused";
+    EXPECT_GT(paused.count(white, 250, 180, 550, 250), 800) << "Paused";
     usleep(1500 * 1000);  // what sounded as the pause began has ended
     EXPECT_EQ(0, hear(dir, soundMark(dir)).level) << "paused, nothing sounds";
     usleep(1000 * 1000);
@@ -571,7 +583,7 @@ TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
     usleep(5000 * 1000);
     pressKey(window, "p");
     usleep(300 * 1000);
-    expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")), x0, y0);
+    expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")));
     EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.5) << "the engine again";
 
     keyDown("space");  // held: shot after shot into the building ahead
@@ -585,7 +597,7 @@ TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
     Heard gameOver = hear(dir, soundMark(dir));
     EXPECT_EQ(0, gameOver.level) << "game over is silent: " << gameOver;
     Image over = grabScreen(dir.file("game-over.png"));
-    EXPECT_GT(over.count(0xDC0000, x0, y0 + 60, x0 + 800, y0 + 110), 500) << "Game Over";
+    EXPECT_GT(over.count(0xDC0000, 0, 60, 800, 110), 500) << "Game Over";
     usleep(2500 * 1000);  // 4 s after Escape, on the title
     EXPECT_LT(hear(dir, soundMark(dir)).share("007"), 0.02) << "the beam's loop";
 
@@ -621,7 +633,7 @@ TEST_F(Game, LosingTheFocusPausesAWindowedGameUntilPIsPressed)
     usleep(5000 * 1000);
     pressKey(window, "p");
     usleep(300 * 1000);
-    expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")), 0, 0);
+    expectNoFuelBurnt(dir, before, grabScreen(dir.file("resumed.png")));
     EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.5) << "the engine again";
 
     pressKey(window, "p");  // Escape ends a paused game as it does a flying one

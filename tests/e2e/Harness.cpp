@@ -172,27 +172,32 @@ std::string waitForWindow(int timeoutMs)
     return "";
 }
 
-std::string pictureSize()
+std::string windowSize()
 {
-    // Full screen shows the picture in an unnamed window inside one that
-    // covers the display; a window of our own carries the game's name.
-    std::istringstream tree(run("xwininfo -root -tree 2>/dev/null"));
-    std::string line, named;
-    while (std::getline(tree, line)) {
-        size_t close = line.find("): (");
-        if (close == std::string::npos)
-            continue;
-        std::istringstream rest(line.substr(line.find(')', close + 3) + 1));
-        std::string geometry;
-        rest >> geometry;
-        std::string size = geometry.substr(0, geometry.find('+'));
-        if (size == std::to_string(rootWidth) + "x" + std::to_string(rootHeight))
-            continue;
-        if (line.find("\"Zephyrion\"") == std::string::npos)
-            return size;
-        named = size;
-    }
-    return named;
+    std::string id =
+        run("xdotool search --onlyvisible --name '^Zephyrion$' 2>/dev/null | head -n 1");
+    if (id.empty())
+        return "";
+    std::string info = run("xwininfo -id " + id + " 2>/dev/null");
+    auto field = [&](const std::string &name) {
+        size_t at = info.find(name);
+        if (at == std::string::npos)
+            return std::string("?");
+        return std::to_string(atoi(info.c_str() + at + name.size()));
+    };
+    return field("Width: ") + "x" + field("Height: ");
+}
+
+std::string rootSize()
+{
+    std::string info = run("xdpyinfo 2>/dev/null | grep dimensions");
+    size_t at = info.find("dimensions:");
+    if (at == std::string::npos)
+        return "";
+    std::istringstream fields(info.substr(at + 11));
+    std::string size;
+    fields >> size;
+    return size;
 }
 
 void pressKey(const std::string &window, const std::string &key)
@@ -308,6 +313,42 @@ Image grabScreen(const std::string &savePng)
     if (!savePng.empty())
         run("xwd -root -silent | /usr/bin/convert xwd:- -alpha off '" + savePng + "'");
     return parsePpm(ppm);
+}
+
+Image topLeft(const Image &shot, int w, int h)
+{
+    Image part;
+    part.width = w, part.height = h;
+    part.rgb.resize(3 * w * h);
+    for (int y = 0; y < h && y < shot.height; y++)
+        for (int x = 0; x < w && x < shot.width; x++)
+            for (int c = 0; c < 3; c++)
+                part.rgb[3 * (y * w + x) + c] = shot.rgb[3 * (y * shot.width + x) + c];
+    return part;
+}
+
+Image gamePicture(const Image &shot, int w, int h)
+{
+    if (shot.width == w && shot.height == h)
+        return shot;
+    // The largest rect of the picture's shape, centred; its pixel d shows the
+    // picture's d * w / shown, so the first d of each picture pixel is
+    // (x * shown + w - 1) / w.
+    int shownW = shot.width, shownH = shot.width * h / w;
+    if (shownH > shot.height)
+        shownH = shot.height, shownW = shot.height * w / h;
+    int left = (shot.width - shownW) / 2, top = (shot.height - shownH) / 2;
+    Image picture;
+    picture.width = w, picture.height = h;
+    picture.rgb.resize(3 * w * h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            int sx = left + ((long)x * shownW + w - 1) / w;
+            int sy = top + ((long)y * shownH + h - 1) / h;
+            for (int c = 0; c < 3; c++)
+                picture.rgb[3 * (y * w + x) + c] = shot.rgb[3 * (sy * shot.width + sx) + c];
+        }
+    return picture;
 }
 
 Image loadImage(const std::string &path)

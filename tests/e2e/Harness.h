@@ -12,11 +12,16 @@
 // What a shell command writes on its standard output.
 std::string run(const std::string &command);
 
-// The test display's size, pixels.
-const int rootWidth = 1024, rootHeight = 768;
+// The test display's size, pixels: the game's own, so that its full screen at
+// the desktop's size shows the 800 x 600 picture pixel for pixel and a
+// screenshot's coordinates are the picture's.
+const int rootWidth = 800, rootHeight = 600;
 
 // The display of this test process's Xvfb (":N"), started before the first test.
 const std::string &testDisplay();
+
+// From now on this process's display is an Xvfb of w x h (the test's own desktop).
+void useDesktopOfSize(int w, int h);
 
 // A temporary copy of the runtime folder, removed when it goes out of scope.
 class Scratch {
@@ -59,9 +64,11 @@ void killGame(GameRun &run);
 // The game's window id, or "" when none appears within timeoutMs.
 std::string waitForWindow(int timeoutMs);
 
-// The size of the game's picture on the display, "WxH": its full-screen
-// picture, else its window; "" when there is neither.
-std::string pictureSize();
+// The size of the game's window as X maps it, "WxH"; "" when it has none mapped.
+std::string windowSize();
+
+// The size of the display's root, "WxH", as X tells it.
+std::string rootSize();
 
 // Presses and releases a key (an xdotool key name) in the game's window.
 void pressKey(const std::string &window, const std::string &key);
@@ -103,6 +110,13 @@ struct Image {
 
 // Takes a screenshot; also saves it as an RGB PNG when savePng is given.
 Image grabScreen(const std::string &savePng = "");
+
+// The game's w x h picture as it drew it, from a shot of a full screen that
+// shows it scaled (nearest pixel) to the largest size of its shape, centred.
+Image gamePicture(const Image &shot, int w, int h);
+
+// The w x h at the top left of shot: what a window there shows.
+Image topLeft(const Image &shot, int w, int h);
 
 // A PNG file as an image (through ImageMagick).
 Image loadImage(const std::string &path);

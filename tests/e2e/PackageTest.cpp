@@ -22,8 +22,8 @@ std::string shell(const std::string &command)
 bool titleShown()
 {
     Image shot = grabScreen();
-    return shot.count(0xFFFFFF, 112, 84 + 240, 912, 84 + 300) > 1500 &&
-           shot.count(0x8C8C8C, 112, 84 + 300, 912, 84 + 420) > 3000;
+    return shot.count(0xFFFFFF, 0, 240, 800, 300) > 1500 &&
+           shot.count(0x8C8C8C, 0, 300, 800, 420) > 3000;
 }
 
 bool waitForTitle(int timeoutMs)

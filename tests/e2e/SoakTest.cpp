@@ -35,7 +35,7 @@ long residentKb(pid_t pid)
 
 bool cityClearedShown(const Image &shot)
 {
-    return shot.count(grey, 112, 84 + 150, 912, 84 + 200) > 1000;
+    return shot.count(grey, 0, 150, 800, 200) > 1000;
 }
 
 TEST(Soak, TwentyCitiesInOneGameEndCleanlyAndHoldNoMoreMemory)
@@ -53,8 +53,8 @@ TEST(Soak, TwentyCitiesInOneGameEndCleanlyAndHoldNoMoreMemory)
     for (int tries = 0; !title && tries < 240; tries++) {
         usleep(250 * 1000);
         Image shot = grabScreen();
-        title = shot.count(0xFFFFFF, 112, 84 + 240, 912, 84 + 300) > 1500 &&
-                shot.count(grey, 112, 84 + 300, 912, 84 + 420) > 3000;
+        title = shot.count(0xFFFFFF, 0, 240, 800, 300) > 1500 &&
+                shot.count(grey, 0, 300, 800, 420) > 3000;
     }
     ASSERT_TRUE(title) << "no title";
     usleep(500 * 1000);
@@ -75,7 +75,7 @@ TEST(Soak, TwentyCitiesInOneGameEndCleanlyAndHoldNoMoreMemory)
     bool over = false;  // Escape counts once the climb and the next approach are done
     for (int tries = 0; !over && tries < 120; tries++) {
         holdKey(window, "Escape", 200);
-        over = grabScreen().count(0xDC0000, 112, 84 + 60, 912, 84 + 110) > 500;
+        over = grabScreen().count(0xDC0000, 0, 60, 800, 110) > 500;
     }
     ASSERT_TRUE(over) << "no Game Over";
     usleep(2500 * 1000);

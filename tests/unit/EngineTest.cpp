@@ -12,6 +12,7 @@
 #include "ScratchDir.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
 #include "Zephyrion/Zephyrion.h"
 
 namespace {

@@ -30,4 +30,17 @@ TEST(OptionCycles, NumberOfLivesCyclesAndDifficultyAndSensitivityRestartFromThei
     EXPECT_STREQ("Coarse", sensitivityName(6));
 }
 
+// A hand-edited 35 % steps on to 40 %, and a full volume round to silence.
+TEST(OptionCycles, WindowSizeAndVolumeWrapRound)
+{
+    EXPECT_EQ(1, nextWindowScale(0));
+    EXPECT_EQ(3, nextWindowScale(2));
+    EXPECT_EQ(0, nextWindowScale(3));
+    EXPECT_EQ(0, nextWindowScale(7));
+    EXPECT_EQ(10, nextVolume(0));
+    EXPECT_EQ(40, nextVolume(35));
+    EXPECT_EQ(100, nextVolume(90));
+    EXPECT_EQ(0, nextVolume(100));
+}
+
 }  // namespace

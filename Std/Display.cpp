@@ -1,0 +1,337 @@
+// The player's screen. See Display.h.
+#include "Std/Display.h"
+
+#include <allegro.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+static const int windowRoomPercent = 90;  // of the desktop's height: room for the panels
+static const int switchPollMs = 10;
+
+struct Mode {
+    int card;  // GFX_AUTODETECT_FULLSCREEN or GFX_AUTODETECT_WINDOWED; 0 when none is set
+    int w, h;  // the screen, pixels
+};
+
+struct DisplayState {
+    BITMAP *picture = nullptr;  // the game's screen, at its own size
+    BITMAP *stage = nullptr;    // the picture at its scaled size, on its way to the screen
+    ScreenRect shown = {};      // where the picture lies on the screen
+    DisplayChoice choice;       // what the player asked for
+    Mode mode = {};             // the mode in force
+    std::vector<int> column;    // for each column of a scaled row, the picture's column
+    int columnFrom = 0;         // the picture width the table was made for
+};
+
+static DisplayState display;
+
+// Allegro reports keys, focus and the close button on its input thread, and
+// may report a focus change twice: the callbacks only raise flags that the
+// game thread takes down.
+static std::atomic<bool> switchAsked{false};
+static std::atomic<bool> switchDone{false};
+static std::atomic<bool> focusWasLost{false};
+static std::atomic<bool> closeClicked{false};
+
+// Alt+Enter and F11 belong to the display everywhere: they never reach the
+// game's key buffer.
+static int onKey(int key)
+{
+    int scancode = key >> 8;
+    bool alt = (key_shifts & KB_ALT_FLAG) || ::key[KEY_ALT] || ::key[KEY_ALTGR];
+    if (scancode == KEY_F11 || (alt && (scancode == KEY_ENTER || scancode == KEY_ENTER_PAD))) {
+        switchAsked = true;
+        return 0;
+    }
+    return key;
+}
+
+static void onSwitchOut()
+{
+    focusWasLost = true;
+}
+
+static void onCloseButton()
+{
+    closeClicked = true;
+}
+
+bool focusLost()
+{
+    return focusWasLost.exchange(false);
+}
+
+bool closeButtonPressed()
+{
+    return closeClicked;
+}
+
+// ---- Where the picture goes ----
+
+ScreenRect fitPicture(int pictureW, int pictureH, int screenW, int screenH)
+{
+    ScreenRect r;
+    if ((long)screenW * pictureH <= (long)screenH * pictureW) {  // the width decides
+        r.w = screenW;
+        r.h = (int)((long)screenW * pictureH / pictureW);
+    } else {
+        r.h = screenH;
+        r.w = (int)((long)screenH * pictureW / pictureH);
+    }
+    r.x = (screenW - r.w) / 2;
+    r.y = (screenH - r.h) / 2;
+    return r;
+}
+
+int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH)
+{
+    int roomH = desktopH * windowRoomPercent / 100;
+    int scale = std::min(desktopW / pictureW, roomH / pictureH);
+    return std::max(scale, 1);
+}
+
+template <typename Pixel>
+static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
+{
+    const Pixel *previous = nullptr;
+    int previousRow = -1;
+    for (int y = 0; y < where.h; y++) {
+        int row = (int)((long)y * picture->h / where.h);
+        Pixel *out = (Pixel *)to->line[where.y + y] + where.x;
+        if (row == previousRow) {  // a row shown twice is copied whole
+            memcpy(out, previous, where.w * sizeof(Pixel));
+            continue;
+        }
+        const Pixel *in = (const Pixel *)picture->line[row];
+        for (int x = 0; x < where.w; x++)
+            out[x] = in[column[x]];
+        previous = out, previousRow = row;
+    }
+}
+
+struct Pixel24 {
+    unsigned char c[3];
+};
+
+void scalePicture(BITMAP *picture, BITMAP *to, ScreenRect where)
+{
+    if ((int)display.column.size() != where.w || display.columnFrom != picture->w) {
+        display.column.resize(where.w);
+        for (int x = 0; x < where.w; x++)
+            display.column[x] = (int)((long)x * picture->w / where.w);
+        display.columnFrom = picture->w;
+    }
+    const int *column = display.column.data();
+    switch (bitmap_color_depth(picture)) {
+    case 8:
+        scaleRows<uint8_t>(picture, to, where, column);
+        break;
+    case 15:
+    case 16:
+        scaleRows<uint16_t>(picture, to, where, column);
+        break;
+    case 24:
+        scaleRows<Pixel24>(picture, to, where, column);
+        break;
+    default:
+        scaleRows<uint32_t>(picture, to, where, column);
+        break;
+    }
+}
+
+// ---- Showing it ----
+
+BITMAP *displayPicture()
+{
+    return display.picture;
+}
+
+// Scaled in memory and then copied once: Allegro's X screen pushes every
+// drawing call to the server, so one blit is far cheaper than a row at a time.
+void showPicture()
+{
+    if (!display.picture || !display.mode.card)
+        return;
+    BITMAP *picture = display.picture;
+    ScreenRect r = display.shown;
+    if (r.w == picture->w && r.h == picture->h) {
+        blit(picture, screen, 0, 0, r.x, r.y, r.w, r.h);
+    } else if (display.stage) {
+        scalePicture(picture, display.stage, {0, 0, r.w, r.h});
+        blit(display.stage, screen, 0, 0, r.x, r.y, r.w, r.h);
+    } else {
+        stretch_blit(picture, screen, 0, 0, picture->w, picture->h, r.x, r.y, r.w, r.h);
+    }
+}
+
+void presentBitmap(BITMAP *frame)
+{
+    if (!display.picture)
+        return;
+    blit(frame, display.picture, 0, 0, 0, 0, display.picture->w, display.picture->h);
+    showPicture();
+}
+
+// ---- Modes ----
+
+static bool desktopSize(int &w, int &h)
+{
+    return get_desktop_resolution(&w, &h) == 0 && w > 0 && h > 0;
+}
+
+// A driver may hand back another size than asked for; the picture is placed
+// for exactly the requested one, so that counts as a failure.
+static bool tryMode(Mode m)
+{
+    display.mode = {};  // whatever happens, the mode that was in force is gone
+    if (set_gfx_mode(m.card, m.w, m.h, 0, 0) != 0)
+        return false;
+    if (SCREEN_W == m.w && SCREEN_H == m.h)
+        return true;
+    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+    return false;
+}
+
+// Setting the switch mode drops the callbacks, and a new screen mode may reset
+// them; the game goes on in the background so that it can pause itself.
+static void watchWindow()
+{
+    set_display_switch_mode(SWITCH_BACKGROUND);
+    set_display_switch_callback(SWITCH_OUT, onSwitchOut);
+    set_close_button_callback(onCloseButton);
+    keyboard_callback = onKey;
+}
+
+static void useMode(Mode m)
+{
+    display.mode = m;
+    clear_to_color(screen, makecol(0, 0, 0));
+    display.shown = fitPicture(display.picture->w, display.picture->h, SCREEN_W, SCREEN_H);
+    if (display.stage)
+        destroy_bitmap(display.stage);
+    display.stage = create_bitmap(display.shown.w, display.shown.h);  // else stretch_blit does
+    watchWindow();
+}
+
+// The modes of one kind, best first: a full screen at the desktop's size, then
+// at the picture's; a window of the chosen multiple, then of the picture's size.
+static int modesOfKind(bool fullScreen, int windowScale, Mode out[2])
+{
+    int pw = display.picture->w, ph = display.picture->h, dw, dh, count = 0;
+    bool known = desktopSize(dw, dh);
+    if (fullScreen) {
+        if (known)
+            out[count++] = {GFX_AUTODETECT_FULLSCREEN, dw, dh};
+        out[count++] = {GFX_AUTODETECT_FULLSCREEN, pw, ph};
+        return count;
+    }
+    int scale = windowScale >= 1 && windowScale <= largestWindowScale ? windowScale
+                : known ? autoWindowScale(pw, ph, dw, dh)
+                        : 1;
+    out[count++] = {GFX_AUTODETECT_WINDOWED, scale * pw, scale * ph};
+    if (scale != 1)
+        out[count++] = {GFX_AUTODETECT_WINDOWED, pw, ph};
+    return count;
+}
+
+static bool sameMode(Mode a, Mode b)
+{
+    return a.card == b.card && a.w == b.w && a.h == b.h;
+}
+
+// The mode in force is kept as it is: a full screen at the desktop's size
+// serves both of the game's sizes without a flicker.
+static bool tryKind(bool fullScreen, int windowScale)
+{
+    Mode modes[2];
+    int count = modesOfKind(fullScreen, windowScale, modes);
+    for (int i = 0; i < count; i++)
+        if (sameMode(modes[i], display.mode) || tryMode(modes[i])) {
+            useMode(modes[i]);
+            return true;
+        }
+    return false;
+}
+
+bool openDisplay(int w, int h, DisplayChoice choice)
+{
+    closeDisplay();
+    display.picture = create_bitmap(w, h);
+    if (!display.picture) {
+        uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, "Not enough memory for a %dx%d picture", w, h);
+        return false;
+    }
+    clear_bitmap(display.picture);
+    display.choice = choice;
+    if (tryKind(choice.fullScreen, choice.windowScale) ||
+        tryKind(!choice.fullScreen, choice.windowScale))
+        return true;
+    display.mode = {};
+    return false;
+}
+
+bool changeDisplay(DisplayChoice choice)
+{
+    if (!display.picture)
+        return false;
+    Mode before = display.mode;
+    if (tryKind(choice.fullScreen, choice.windowScale)) {
+        display.choice = choice;
+    } else if (before.card && tryMode(before)) {
+        useMode(before);
+    } else {
+        closeClicked = true;  // nothing left to show the game on: it ends as by the close button
+        return false;
+    }
+    showPicture();
+    return true;
+}
+
+void closeDisplay()
+{
+    if (display.stage)
+        destroy_bitmap(display.stage);
+    if (display.picture)
+        destroy_bitmap(display.picture);
+    display.stage = display.picture = nullptr;
+}
+
+DisplayChoice displayChoice()
+{
+    return display.choice;
+}
+
+bool displayFullScreen()
+{
+    return display.mode.card == GFX_AUTODETECT_FULLSCREEN;
+}
+
+// ---- The switch ----
+
+bool serveDisplaySwitch()
+{
+    if (!switchAsked.exchange(false) || !display.mode.card)
+        return false;
+    DisplayChoice next = display.choice;
+    next.fullScreen = !displayFullScreen();
+    if (!changeDisplay(next) || displayFullScreen() != next.fullScreen)
+        return false;
+    switchDone = true;
+    return true;
+}
+
+bool displaySwitched()
+{
+    return switchDone.exchange(false);
+}
+
+void restServingDisplay(int ms)
+{
+    for (int left = ms; left > 0; left -= switchPollMs) {
+        rest(std::min(left, switchPollMs));
+        serveDisplaySwitch();
+    }
+}

@@ -1,0 +1,19 @@
+// The graphics the game draws with: its screen (through the display), the back
+// buffer with its projection and depth buffer, the font and the HUD, icon and
+// logo bitmaps. Start-up loads them; the options screen releases and reloads
+// them around a change of the game's size, and switches the display.
+#pragma once
+
+// Opens the display for the game's size (640 x 480 with LowSpeedPC, else
+// 800 x 600) and its Display settings; false with allegro_error set.
+bool setGameScreenMode();
+
+// The display under the Display settings now in force; false when no mode at
+// all could be had (the program must then end).
+bool applyDisplaySettings();
+
+void noteLoadFailure(const char *path);  // "Unable to load <path>" into allegro_error
+bool createBackBuffer(int w, int h);  // with projection and depth buffer; false, logged, without
+bool loadGraphics();
+void loadBitmaps();  // the HUD, icon and logo bitmaps; a missing one is only a warning
+void freeGraphics(); // safe to call again: releases only what is still held
