@@ -18,7 +18,7 @@ struct Mode {
 
 struct DisplayState {
     BITMAP *picture = nullptr;  // the game's screen, at its own size
-    BITMAP *stage = nullptr;    // the picture at its scaled size, on its way to the screen
+    BITMAP *lastFrame = nullptr;  // the frame shown, not yet copied onto the picture
     ScreenRect shown = {};      // where the picture lies on the screen
     DisplayChoice choice;       // what the player asked for
     Mode mode = {};             // the mode in force
@@ -93,6 +93,8 @@ int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH)
     return std::max(scale, 1);
 }
 
+// Row by row through bmp_write_line, so that the same code serves a memory
+// bitmap and Allegro's X screen, which then pushes the rows to the server.
 template <typename Pixel>
 static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
 {
@@ -100,7 +102,7 @@ static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *
     int previousRow = -1;
     for (int y = 0; y < where.h; y++) {
         int row = (int)((long)y * picture->h / where.h);
-        Pixel *out = (Pixel *)to->line[where.y + y] + where.x;
+        Pixel *out = (Pixel *)bmp_write_line(to, where.y + y) + where.x;
         if (row == previousRow) {  // a row shown twice is copied whole
             memcpy(out, previous, where.w * sizeof(Pixel));
             continue;
@@ -125,6 +127,7 @@ void scalePicture(BITMAP *picture, BITMAP *to, ScreenRect where)
         display.columnFrom = picture->w;
     }
     const int *column = display.column.data();
+    acquire_bitmap(to);
     switch (bitmap_color_depth(picture)) {
     case 8:
         scaleRows<uint8_t>(picture, to, where, column);
@@ -140,39 +143,46 @@ void scalePicture(BITMAP *picture, BITMAP *to, ScreenRect where)
         scaleRows<uint32_t>(picture, to, where, column);
         break;
     }
+    bmp_unwrite_line(to);
+    release_bitmap(to);
 }
 
 // ---- Showing it ----
 
+// A frame shown is copied onto the picture only when something is to be drawn
+// over it: the frame loop's frames go to the screen at once. The frame stays
+// as it was until the next present, as the back buffer does.
 BITMAP *displayPicture()
 {
+    if (display.lastFrame && display.picture)
+        blit(display.lastFrame, display.picture, 0, 0, 0, 0, display.picture->w,
+             display.picture->h);
+    display.lastFrame = nullptr;
     return display.picture;
 }
 
-// Scaled in memory and then copied once: Allegro's X screen pushes every
-// drawing call to the server, so one blit is far cheaper than a row at a time.
+static void show(BITMAP *picture)
+{
+    if (!picture || !display.mode.card)
+        return;
+    ScreenRect r = display.shown;
+    if (r.w == picture->w && r.h == picture->h)
+        blit(picture, screen, 0, 0, r.x, r.y, r.w, r.h);
+    else
+        scalePicture(picture, screen, r);
+}
+
 void showPicture()
 {
-    if (!display.picture || !display.mode.card)
-        return;
-    BITMAP *picture = display.picture;
-    ScreenRect r = display.shown;
-    if (r.w == picture->w && r.h == picture->h) {
-        blit(picture, screen, 0, 0, r.x, r.y, r.w, r.h);
-    } else if (display.stage) {
-        scalePicture(picture, display.stage, {0, 0, r.w, r.h});
-        blit(display.stage, screen, 0, 0, r.x, r.y, r.w, r.h);
-    } else {
-        stretch_blit(picture, screen, 0, 0, picture->w, picture->h, r.x, r.y, r.w, r.h);
-    }
+    show(display.lastFrame ? display.lastFrame : display.picture);
 }
 
 void presentBitmap(BITMAP *frame)
 {
     if (!display.picture)
         return;
-    blit(frame, display.picture, 0, 0, 0, 0, display.picture->w, display.picture->h);
-    showPicture();
+    display.lastFrame = frame;
+    show(frame);
 }
 
 // ---- Modes ----
@@ -210,9 +220,6 @@ static void useMode(Mode m)
     display.mode = m;
     clear_to_color(screen, makecol(0, 0, 0));
     display.shown = fitPicture(display.picture->w, display.picture->h, SCREEN_W, SCREEN_H);
-    if (display.stage)
-        destroy_bitmap(display.stage);
-    display.stage = create_bitmap(display.shown.w, display.shown.h);  // else stretch_blit does
     watchWindow();
 }
 
@@ -292,11 +299,9 @@ bool changeDisplay(DisplayChoice choice)
 
 void closeDisplay()
 {
-    if (display.stage)
-        destroy_bitmap(display.stage);
     if (display.picture)
         destroy_bitmap(display.picture);
-    display.stage = display.picture = nullptr;
+    display.picture = display.lastFrame = nullptr;
 }
 
 DisplayChoice displayChoice()

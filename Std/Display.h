@@ -38,7 +38,8 @@ bool displayFullScreen();  // whether the mode in force is a full screen
 BITMAP *displayPicture();
 void showPicture();
 
-// Copies a frame of the picture's size onto the picture and shows it.
+// Shows a frame of the picture's size. It stands for the picture until the
+// next present (displayPicture copies it over first), so it must stay as it is.
 void presentBitmap(BITMAP *frame);
 
 // Carries out the Alt+Enter or F11 pressed since the last call: true when the
@@ -65,6 +66,6 @@ ScreenRect fitPicture(int pictureW, int pictureH, int screenW, int screenH);
 // a window's frame (90 % of its height), at least 1.
 int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH);
 
-// Scales picture into the rect where of the memory bitmap to, nearest pixel:
+// Scales picture into the rect where of to (the screen or a memory bitmap), nearest pixel:
 // a pixel at (x, y) of the rect shows the picture's (x * w / where.w, y * h / where.h).
 void scalePicture(BITMAP *picture, BITMAP *to, ScreenRect where);

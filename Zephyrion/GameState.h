@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "Std/3D.h"
-#include "Std/Shared.h"
+#include "Std/Clock.h"
 
 // ---- Settings ("Zephyrion.cfg") ----
 
@@ -187,9 +187,8 @@ struct GameState {
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
     Samples samples = {};         // all non-null once start-up has loaded them
 
-    // Time. The clock is the one field another thread writes: Allegro's
-    // timer thread, every millisecond. Game time is the game thread's own.
-    Shared<uint32_t> msTicks = 0u;    // ms since start-up, +1 a tick; wraps, so compare differences
+    // Time: the clock runs by itself from start-up; game time follows it while a city is in play.
+    MsClock msTicks = 0u;             // ms since start-up; wraps, so compare differences
     uint32_t gameMs = 0;              // ms of game time: runs while a city is in play, not while paused
     uint32_t gameClockSeen = 0;       // msTicks when game time last caught up with the clock
     bool paused = false;              // the game stands still: P, Pause or a lost focus

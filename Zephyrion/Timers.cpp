@@ -11,8 +11,6 @@
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Shots.h"
 
-static const int tickPeriodMs = 1;
-
 static const float recoveryDamping = 0.75f;  // speed kept per recovery tick
 static const float recoveryStopSpeed = 0.5f; // below this the recovery is over
 static const float blastGrowth = 0.05f;      // of the building's width, per collapse tick
@@ -34,11 +32,6 @@ static const TimerKind timerKinds[gameTimerCount] = {
     {fuelTick, 1000},
     {fireEndTick, 400},
 };
-
-void tickMs()
-{
-    game.msTicks = game.msTicks + 1u;
-}
 
 void recoveryTick()
 {
@@ -88,7 +81,7 @@ void fireEndTick()
 
 void installClock()
 {
-    install_int(tickMs, tickPeriodMs);
+    startClock();
 }
 
 // Game time as it stands when the clock reads now, between two catch-ups.

@@ -1,16 +1,15 @@
-// The game's timers: the millisecond clock, which alone runs on Allegro's
-// timer thread, and on game time the collision recovery, the collapse of
-// blown-up buildings, the fuel burn and the end of a shot. Every loop that
-// runs while a city is in play calls runGameTimers; pausing stops game time.
+// The game's timers: the millisecond clock started at start-up, and on game
+// time the collision recovery, the collapse of blown-up buildings, the fuel
+// burn and the end of a shot. Every loop that runs while a city is in play
+// calls runGameTimers; pausing stops game time.
 #pragma once
 
-void tickMs();
 void recoveryTick();
 void collapseTick();
 void fuelTick();
 void fireEndTick();
 
-void installClock();      // start-up: the millisecond clock, for the whole run
+void installClock();      // start-up: the millisecond clock runs from now, for the whole run
 void startGameTimers();   // a game begins: the recovery and the collapse run from now
 void stopGameTimers();    // a game ends: no timer runs until the next one
 void runGameTimers();     // catches game time up with the clock, firing every period passed

@@ -4,7 +4,6 @@
 #include <allegro.h>
 
 #include <cstdlib>
-#include <initializer_list>
 
 #include <unistd.h>
 
@@ -84,33 +83,27 @@ void renderPlayFrame()
     drawBeams();
 }
 
-static BITMAP *picture, *stage, *desktop;
+static BITMAP *desktop;
 static ScreenRect shown;
 
 bool setUpScaledPresent(int screenW, int screenH)
 {
-    int w = game.backBuffer->w, h = game.backBuffer->h;
-    shown = fitPicture(w, h, screenW, screenH);
-    picture = create_bitmap(w, h);
-    stage = create_bitmap(shown.w, shown.h);
+    shown = fitPicture(game.backBuffer->w, game.backBuffer->h, screenW, screenH);
     desktop = create_bitmap(screenW, screenH);
-    return picture && stage && desktop;
+    return desktop != nullptr;
 }
 
-// The steps of the display's present, on a memory screen.
+// The display's present of a frame, on a memory screen.
 void presentScaled()
 {
-    blit(game.backBuffer, picture, 0, 0, 0, 0, picture->w, picture->h);
-    scalePicture(picture, stage, {0, 0, shown.w, shown.h});
-    blit(stage, desktop, 0, 0, shown.x, shown.y, shown.w, shown.h);
+    scalePicture(game.backBuffer, desktop, shown);
 }
 
 void tearDownScaledPresent()
 {
-    for (BITMAP *b : {picture, stage, desktop})
-        if (b)
-            destroy_bitmap(b);
-    picture = stage = desktop = nullptr;
+    if (desktop)
+        destroy_bitmap(desktop);
+    desktop = nullptr;
 }
 
 void tearDownPlay()

@@ -14,9 +14,8 @@ bool setUpPlay(int colourDepth, const char *runtimeDir);
 void renderPlayFrame();
 void tearDownPlay();
 
-// The play frame presented as on a desktop's full screen: copied to the
-// picture, scaled to its largest 4:3 size and copied into a screen of
-// screenW x screenH (a memory bitmap here).
+// The play frame presented as on a desktop's full screen: scaled to its
+// largest 4:3 size into a screen of screenW x screenH (a memory bitmap here).
 bool setUpScaledPresent(int screenW, int screenH);
 void presentScaled();
 void tearDownScaledPresent();

@@ -110,7 +110,7 @@ TEST_F(GameLoop, ThePassThatKillsTheLastEnemyEndsTheFrames)
     EXPECT_EQ(EnemyExploding, last.state);
 }
 
-TEST_F(GameLoop, TheClockTicksEveryMillisecond)
+TEST_F(GameLoop, TheClockKeepsRealTimeInMilliseconds)
 {
     uint32_t start = game.msTicks;
     usleep(200 * 1000);
