@@ -88,7 +88,7 @@ bool beginGame()
     game.crackCount = game.damage = 0;
     setDifficulty();
     startGameTimers();
-    focusLost();  // a focus lost or a switch of the display before the game began does not pause it
+    focusLost();  // a focus lost or a display switched before the game began does not pause it
     displaySwitched();
     return setupEnemies();
 }

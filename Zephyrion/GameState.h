@@ -47,6 +47,8 @@ struct Settings {
 // ---- High-score table ----
 
 const int highScoreRows = 10;
+const int ratingCount = 6;  // the rating table's levels, best first
+const int noRating = 5;     // "None": a game without a cleared city
 
 struct HighScoreEntry {
     int score;     // points, may be negative

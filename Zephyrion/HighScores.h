@@ -3,8 +3,7 @@
 // and the High Scores screen the title loop shows.
 #pragma once
 
-const int ratingCount = 6;
-const int noRating = 5;  // "None": a game without a cleared city
+#include "Zephyrion/GameState.h"
 
 struct RatingLevel {
     const char *name;

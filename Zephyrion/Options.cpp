@@ -1,4 +1,4 @@
-// The Game Options and Controls screens. See Options.h.
+// The Game Options, Controls and Display and Sound screens. See Options.h.
 #include "Zephyrion/Options.h"
 
 #include <allegro.h>
@@ -11,10 +11,10 @@
 #include "Std/Platform.h"
 #include "Zephyrion/DefineKeys.h"
 #include "Zephyrion/GameState.h"
-#include "Zephyrion/Settings.h"
-#include "Zephyrion/Sounds.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Menu.h"
+#include "Zephyrion/Settings.h"
+#include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
 static const int labelX = 60, valueX = 390;
@@ -252,10 +252,16 @@ static bool applyOrLog()
     return shown;
 }
 
+// The other kind, where it can be had; where not, the log says why.
 static bool toggleDisplay(KeySource)
 {
-    game.settings.fullScreen = !displayFullScreen();
-    return applyOrLog();
+    bool wanted = !displayFullScreen();
+    game.settings.fullScreen = wanted;
+    if (!applyOrLog())
+        return false;
+    if (displayFullScreen() != wanted)
+        logError(__LINE__, __FILE__, SevWarning, "%s", allegro_error);
+    return true;
 }
 
 // The size shows at once in a window; a full screen keeps it for the next window.

@@ -21,7 +21,6 @@
 #include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
-#include "Zephyrion/HighScores.h"
 
 // Guards for values a hand-edited file may hold. Out-of-range values are
 // replaced when read, so the game never sees them and the file is mended at exit.
