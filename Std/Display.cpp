@@ -276,8 +276,7 @@ bool openDisplay(int w, int h, DisplayChoice choice)
     if (tryKind(choice.fullScreen, choice.windowScale) ||
         tryKind(!choice.fullScreen, choice.windowScale))
         return true;
-    display.mode = {};
-    return false;
+    return false;  // tryMode has left no mode in force
 }
 
 bool changeDisplay(DisplayChoice choice)
@@ -302,6 +301,11 @@ void closeDisplay()
     if (display.picture)
         destroy_bitmap(display.picture);
     display.picture = display.lastFrame = nullptr;
+}
+
+bool displayOpen()
+{
+    return display.picture != nullptr;
 }
 
 DisplayChoice displayChoice()

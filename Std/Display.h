@@ -30,6 +30,7 @@ bool openDisplay(int w, int h, DisplayChoice choice);
 bool changeDisplay(DisplayChoice choice);
 
 void closeDisplay();  // lets go of the picture; the screen stays as it is
+bool displayOpen();   // between openDisplay and closeDisplay
 DisplayChoice displayChoice();
 bool displayFullScreen();  // whether the mode in force is a full screen
 

@@ -262,7 +262,7 @@ static void setInt(std::vector<std::string> &lines, const char *section, const c
 void saveSettings()
 {
     // Alt+Enter may have switched the open display on any screen.
-    if (displayPicture())
+    if (displayOpen())
         game.settings.fullScreen = displayChoice().fullScreen;
     std::vector<std::string> lines = splitLines(settingsText);
     const Settings &s = game.settings;
