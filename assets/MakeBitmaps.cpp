@@ -232,12 +232,13 @@ static void lifeIcon()
 }
 
 // The desktop's icon for the game: the craft from above over a night-blue
-// square, with a red enemy ahead of it.
-static void desktopIcon()
+// square, with a red enemy ahead of it. Drawn on a 64 pixel grid and scaled,
+// so every size the desktop asks for is sharp.
+static void desktopIcon(int size, const char *name)
 {
-    const float size = 64, k = 2.4f, dx = 3.2f, dy = 12;
-    Canvas c = beginCanvas((int)size, (int)size, {14, 24, 52}, artFont);
-    box(c, 0, size - 3, size, size, {40, 120, 200});
+    const float s = size / 64.0f, k = 2.4f * s, dx = 3.2f * s, dy = 12 * s;
+    Canvas c = beginCanvas(size, size, {14, 24, 52}, artFont);
+    box(c, 0, size - 3 * s, size, size, {40, 120, 200});
     const float hull[] = {12, 1, 15, 9, 23, 16, 15, 15, 13, 19, 11, 19, 9, 15, 1, 16, 9, 9};
     const float inner[] = {12, 3, 14, 10, 20, 14.5f, 14, 14, 12, 17, 10, 14, 4, 14.5f, 10, 10};
     float h[18], i[16];
@@ -247,8 +248,8 @@ static void desktopIcon()
         i[n] = inner[n] * k + dx, i[n + 1] = inner[n + 1] * k + dy;
     polygonPx(c, 9, h, {20, 60, 110});
     polygonPx(c, 8, i, {120, 200, 255});
-    box(c, 27, 3, 37, 11, {240, 70, 40});
-    save(c, false, "Icon.png");
+    box(c, 27 * s, 3 * s, 37 * s, 11 * s, {240, 70, 40});
+    save(c, false, name);
 }
 
 // One enemy still to destroy: a cluster of four cubes.
@@ -505,7 +506,9 @@ int main(int argc, char **argv)
     hudBar();
     lifeIcon();
     enemyIcon();
-    desktopIcon();
+    desktopIcon(64, "Icon.png");
+    desktopIcon(128, "Icon128.png");
+    desktopIcon(256, "Icon256.png");
     fuelArrow();
     logo();
     splash(800, 600, "SplashScreenHigh.png");
