@@ -9,7 +9,6 @@
 #include <vector>
 
 static const int windowRoomPercent = 90;  // of the desktop's height: room for the panels
-static const int switchPollMs = 10;
 
 struct Mode {
     int card;  // GFX_AUTODETECT_FULLSCREEN or GFX_AUTODETECT_WINDOWED; 0 when none is set
@@ -337,10 +336,3 @@ bool displaySwitched()
     return switchDone.exchange(false);
 }
 
-void restServingDisplay(int ms)
-{
-    for (int left = ms; left > 0; left -= switchPollMs) {
-        rest(std::min(left, switchPollMs));
-        serveDisplaySwitch();
-    }
-}

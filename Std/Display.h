@@ -44,15 +44,11 @@ void showPicture();
 void presentBitmap(BITMAP *frame);
 
 // Carries out the Alt+Enter or F11 pressed since the last call: true when the
-// mode changed. Every wait of the game calls it (through readKeyUnlessQuit,
-// restServingDisplay or the frame presenting).
+// mode changed. Every wait of the game calls it (through serveInput).
 bool serveDisplaySwitch();
 
 // True once for every switch served since the last ask.
 bool displaySwitched();
-
-// rest(ms) that carries out a switch asked for meanwhile.
-void restServingDisplay(int ms);
 
 // True once for every time the window lost the keyboard focus since the last ask.
 bool focusLost();

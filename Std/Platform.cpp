@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "Std/Display.h"
+#include "Std/Gamepad.h"
 
 // A signal only raises a flag that the game's loops look at.
 static volatile sig_atomic_t quitSignalled = 0;
@@ -32,13 +33,28 @@ bool quitRequested()
     return quitSignalled || closeButtonPressed();
 }
 
+void serveInput()
+{
+    serveDisplaySwitch();
+    pollGamepads();
+}
+
+void restServingInput(int ms)
+{
+    for (int left = ms; left > 0; left -= keyPollMs) {
+        rest(left < keyPollMs ? left : keyPollMs);
+        serveInput();
+    }
+}
+
 int readKeyUnlessQuit()
 {
+    serveInput();  // a press that came while the screen was drawn counts
     while (!keypressed()) {
         if (quitRequested())
             return KEY_ESC << 8;
         rest(keyPollMs);
-        serveDisplaySwitch();
+        serveInput();
     }
     return readkey();
 }

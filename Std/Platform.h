@@ -1,6 +1,7 @@
 // Whether the program has been asked to end (a signal, the window's close
-// button), and the wait for a key that such a request cuts short. Start-up
-// watches the signals; the menus and loops ask after the rest.
+// button), the wait for a key that such a request cuts short, and what every
+// wait serves meanwhile. Start-up watches the signals; the menus and loops ask
+// after the rest.
 #pragma once
 
 // From now on SIGTERM, SIGINT and SIGHUP ask the program to end, as the
@@ -10,6 +11,13 @@ void watchQuitSignals();
 // Whether the program has been asked to end; it then leaves as by Escape.
 bool quitRequested();
 
-// readkey, or Escape's key once the program has been asked to end. A switch
-// between full screen and window asked for meanwhile is carried out.
+// readkey, or Escape's key once the program has been asked to end. The input
+// is served meanwhile.
 int readKeyUnlessQuit();
+
+// Carries out a switch between full screen and window asked for, and polls
+// the gamepads, whose presses type keys. Every wait and every frame calls it.
+void serveInput();
+
+// rest(ms), serving the input every few milliseconds.
+void restServingInput(int ms);

@@ -4,6 +4,7 @@
 #include <allegro.h>
 
 #include "Std/Display.h"
+#include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Menu.h"
 #include "Zephyrion/Pause.h"
@@ -154,7 +155,7 @@ void defineKeys(KeySource nextKey)
     write(done, labelHeight, (game.screenWidth - ttf_text_width(game.gameFont, done)) / 2,
           selectedY, white);
     showPicture();
-    restServingDisplay(selectedPauseMs);
+    restServingInput(selectedPauseMs);
 }
 
 void defineKeysScreen()

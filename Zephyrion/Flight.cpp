@@ -7,6 +7,7 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/PadControls.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
@@ -68,7 +69,14 @@ static void recoveryTurn(float &angle)
         game.recoveryMode = 1;
 }
 
-static void turn(int mx)
+// A key held is a full push either way; else the pad's, -1..1.
+static float push(int less, int more, float pad)
+{
+    return down(less) ? -1.0f : down(more) ? 1.0f : pad;
+}
+
+// The craft banks into a turn, as far as it is fast and the turn hard.
+static void turn(int mx, const PadFlight &pad)
 {
     if (game.collisionFlag) {
         if (game.recoveryMode == 2)
@@ -78,12 +86,13 @@ static void turn(int mx)
         return;
     }
     float rate = (float)game.settings.sensitivity;
-    if (down(BindLeft)) {
-        camera->yaw = subAngle360(camera->yaw, rate);
-        camera->roll = camera->speed;
-    } else if (down(BindRight)) {
-        camera->yaw = addAngle360(camera->yaw, rate);
-        camera->roll = -camera->speed;
+    float steer = push(BindLeft, BindRight, pad.turn);
+    if (steer < 0) {
+        camera->yaw = subAngle360(camera->yaw, rate * -steer);
+        camera->roll = camera->speed * -steer;
+    } else if (steer > 0) {
+        camera->yaw = addAngle360(camera->yaw, rate * steer);
+        camera->roll = -camera->speed * steer;
     } else {
         camera->roll = 0;
     }
@@ -106,11 +115,11 @@ static void noseUp(float degrees)
         camera->pitch = pitchUpLimit;
 }
 
-static void throttle()
+static void throttle(const PadFlight &pad)
 {
-    if (down(BindAccelerate))
+    if (down(BindAccelerate) || pad.faster)
         camera->speed = camera->speed + speedStep;
-    else if (down(BindDeccelerate))
+    else if (down(BindDeccelerate) || pad.slower)
         camera->speed = camera->speed - speedStep;
 }
 
@@ -124,13 +133,14 @@ static void mouseThrottle()
         camera->speed = camera->speed - speedStep;
 }
 
-static void modernControls(int my)
+static void modernControls(int my, const PadFlight &pad)
 {
-    if (down(BindPitchForward))
-        noseDown(pitchStep);
-    else if (down(BindPitchBack))
-        noseUp(pitchStep);
-    throttle();
+    float pitch = down(BindPitchForward) ? 1.0f : down(BindPitchBack) ? -1.0f : pad.forward;
+    if (pitch > 0)
+        noseDown(pitchStep * pitch);
+    else if (pitch < 0)
+        noseUp(pitchStep * -pitch);
+    throttle(pad);
     if (game.settings.useMouse) {
         if (my < 0)
             noseDown((float)-my);
@@ -153,9 +163,9 @@ static float clampFloat(float v, float low, float high)
     return v < low ? low : v > high ? high : v;
 }
 
-static void oldSchoolControls(int my)
+static void oldSchoolControls(int my, const PadFlight &pad)
 {
-    throttle();
+    throttle(pad);
     if (game.collisionFlag) {
         if (camera->pitch > 0 && camera->pitch < pitchDownLimit)
             camera->pitch -= 1;
@@ -164,10 +174,12 @@ static void oldSchoolControls(int my)
     } else {
         camera->pitch = camera->speed >= 0 ? (float)camera->speed : -(float)camera->speed;
     }
-    if (down(BindTorqueIncrease))
-        camera->torque = camera->torque - torqueStep;
-    else if (down(BindTorqueDecrease))
-        camera->torque = camera->torque + torqueStep;
+    // Forward, as the key Up drives it by default: the craft sinks.
+    float sink = push(BindTorqueIncrease, BindTorqueDecrease, pad.forward);
+    if (sink < 0)
+        camera->torque = camera->torque - torqueStep * -sink;
+    else if (sink > 0)
+        camera->torque = camera->torque + torqueStep * sink;
     else if (!game.settings.useMouse)
         decayTorque();
     if (game.settings.useMouse) {
@@ -194,15 +206,16 @@ void readControls()
         game.enemiesRemaining = 0;
     if (withShifts(KEY_F2))
         game.settings.showFPS = !game.settings.showFPS;
-    turn(mx);
-    bool fire = down(BindFire) || (game.settings.useMouse && (mouse_b & 1));
+    PadFlight pad = padFlight();
+    turn(mx, pad);
+    bool fire = down(BindFire) || pad.fire || (game.settings.useMouse && (mouse_b & 1));
     if (fire && !game.beamActive)
         startShot();
     if (game.settings.oldSchool)
-        oldSchoolControls(my);
+        oldSchoolControls(my, pad);
     else
-        modernControls(my);
-    if (down(BindStop)) {
+        modernControls(my, pad);
+    if (down(BindStop) || pad.stop) {
         camera->speed = 0;
         camera->torque = 0;
     }

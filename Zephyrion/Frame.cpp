@@ -11,6 +11,7 @@
 #include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Hud.h"
+#include "Zephyrion/PadControls.h"
 #include "Zephyrion/Pause.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
@@ -52,7 +53,7 @@ void presentFrame()
         game.pacingStarted = true;
     }
     presentBitmap(game.backBuffer);
-    serveDisplaySwitch();
+    serveInput();
     uint32_t wait = pacingWait(game.msTicks, game.lastFrameTicks, game.frameTime);
     if (wait)
         rest(wait);
@@ -112,7 +113,7 @@ int runCityFrames()
         } else {
             crashStep();
         }
-        if (key[KEY_ESC] || quitRequested())
+        if (key[KEY_ESC] || padEndHeld() || quitRequested())
             quit = true;
         else if (pauseWanted())
             quit = !pauseGame();

@@ -7,6 +7,7 @@
 
 #include "Std/3D.h"
 #include "Std/Display.h"
+#include "Std/Gamepad.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
@@ -88,8 +89,11 @@ bool beginGame()
     game.crackCount = game.damage = 0;
     setDifficulty();
     startGameTimers();
-    focusLost();  // a focus lost or a display switched before the game began does not pause it
+    // A focus lost, a display switched or a pad pulled out before the game
+    // began does not pause it.
+    focusLost();
     displaySwitched();
+    gamepadPulledOut();
     return setupEnemies();
 }
 

@@ -42,6 +42,8 @@ struct Settings {
     int windowScale = 0;      // the window in multiples of the game's size: 0 Auto, 1..3
     bool pauseWhenUnfocused = true;  // a window that loses the keyboard focus pauses the game
     int soundVolume = 100;    // per cent of full volume over every sample, 0..100 (0 mixes nothing)
+    bool useGamepad = true;   // gamepads steer, fire and work the menus as well as the keys
+    int gamepadDeadZone = 25; // per cent of the stick's travel that does nothing, 0..90
 };
 
 // ---- High-score table ----

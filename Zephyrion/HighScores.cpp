@@ -9,6 +9,7 @@
 #include "Std/Display.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/PadControls.h"
 #include "Zephyrion/Settings.h"
 #include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
@@ -23,6 +24,9 @@ static const int recordedPauseMs = 2000;
 static const int initialsHeight = 96;
 static const int initialsY = 370;
 static const int firstAccepted = ' ', lastAccepted = 'z';
+// What the arrows and the d-pad step through, in order, wrapping round.
+static const char offerable[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 ";
+static const int offerableCount = sizeof offerable - 1;
 
 int cityRatingIndex()
 {
@@ -58,9 +62,8 @@ static void centred(BITMAP *bmp, const char *s, int height, int y, int colour)
     ttf_draw_text(bmp, game.gameFont, s, x, y, colour);
 }
 
-void showGameOverScreen()
+static void drawGameOverScreen(BITMAP *bmp)
 {
-    BITMAP *bmp = game.backBuffer;
     clear_bitmap(bmp);
     centred(bmp, "Game Over", 48, 60, makecol(220, 0, 0));
     char line[64];
@@ -68,16 +71,25 @@ void showGameOverScreen()
     centred(bmp, line, 32, 160, makecol(160, 160, 160));
     snprintf(line, sizeof line, "Overall Rating  %s", ratingName(true));
     centred(bmp, line, 32, 190, makecol(140, 140, 140));
-    presentBitmap(bmp);
+}
+
+void showGameOverScreen()
+{
+    drawGameOverScreen(game.backBuffer);
+    presentBitmap(game.backBuffer);
+}
+
+static void drawCongratulations(BITMAP *bmp)
+{
+    centred(bmp, "Congratulations!", 48, 270, makecol(0, 0, 255));
+    centred(bmp, "You have made it onto the High Score table", 16, 330, makecol(140, 140, 140));
+    centred(bmp, "Please enter your initials", 16, 345, makecol(140, 140, 140));
 }
 
 void showCongratulations()
 {
-    BITMAP *bmp = game.backBuffer;
-    centred(bmp, "Congratulations!", 48, 270, makecol(0, 0, 255));
-    centred(bmp, "You have made it onto the High Score table", 16, 330, makecol(140, 140, 140));
-    centred(bmp, "Please enter your initials", 16, 345, makecol(140, 140, 140));
-    presentBitmap(bmp);
+    drawCongratulations(game.backBuffer);
+    presentBitmap(game.backBuffer);
 }
 
 int findHighScoreSlot()
@@ -114,6 +126,41 @@ InitialsKey initialsKey(char name[initialsLength + 1], int &length, int key)
     return InitialAdded;
 }
 
+int offerCharacter(int &offered, int key)
+{
+    int scancode = key >> 8;
+    bool next = scancode == KEY_UP || scancode == KEY_RIGHT;
+    bool previous = scancode == KEY_DOWN || scancode == KEY_LEFT;
+    if (next || previous) {
+        if (offered < 0)
+            offered = 0;  // the first step offers 'A'
+        else
+            offered = (offered + (next ? 1 : offerableCount - 1)) % offerableCount;
+        return 0;
+    }
+    bool enter = scancode == KEY_ENTER || scancode == KEY_ENTER_PAD;
+    return enter && offered >= 0 ? (unsigned char)offerable[offered] : key;
+}
+
+// The whole screen afresh in one present: the initials so far in grey, and
+// after them, once the arrows or the d-pad are used, the character offered in white.
+static void showEntry(const char *name, int length, int offered)
+{
+    BITMAP *bmp = game.backBuffer;
+    drawGameOverScreen(bmp);
+    drawCongratulations(bmp);
+    ttf_set_height(game.gameFont, initialsHeight);
+    int x = (game.screenWidth - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
+    ttf_draw_text(bmp, game.gameFont, name, x, initialsY, makecol(160, 160, 160));
+    if (offered >= 0 && length < initialsLength) {
+        char shown[2] = {offerable[offered], 0};
+        ttf_draw_text(bmp, game.gameFont, shown, x + ttf_text_width(game.gameFont, name),
+                      initialsY, makecol(255, 255, 255));
+    }
+    presentBitmap(bmp);
+}
+
+// The pad's B steps back a character here, where elsewhere it goes back a screen.
 void enterInitials(int row)
 {
     HighScoreEntry &entry = game.highScores[row];
@@ -122,40 +169,33 @@ void enterInitials(int row)
     entry.rating = overallRating();
     memset(entry.name, 0, sizeof entry.name);
     showCongratulations();
-    ttf_set_height(game.gameFont, initialsHeight);
-    int x = (game.screenWidth - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
-    int length = 0;
+    typeInitialsPadKeys();
+    int length = 0, offered = -1;
     bool cancelled = false;
     while (length < initialsLength) {
         clear_keybuf();  // only keys pressed while the entry waits count
-        InitialsKey done = initialsKey(entry.name, length, readKeyUnlessQuit());
+        int key = offerCharacter(offered, readKeyUnlessQuit());
+        InitialsKey done = key ? initialsKey(entry.name, length, key) : InitialIgnored;  // a step
         cancelled = done == InitialsCancelled;
         if (cancelled)
             break;
-        if (done == InitialRefused)
-            continue;
-        if (done == InitialErased) {  // start the screen afresh without the erased letter
-            showGameOverScreen();
-            showCongratulations();
-            ttf_set_height(game.gameFont, initialsHeight);
-        }
-        ttf_draw_text(displayPicture(), game.gameFont, entry.name, x, initialsY,
-                      makecol(160, 160, 160));
-        showPicture();
+        if (done != InitialRefused)
+            showEntry(entry.name, length, offered);
     }
+    typeMenuPadKeys();
     writeSettingsFile();  // the row is kept at once, whatever happens later
     if (cancelled)
         return;
     centred(displayPicture(), "High Score recorded", 16, game.screenHeight - 30,
             makecol(140, 140, 140));
     showPicture();
-    restServingDisplay(recordedPauseMs);
+    restServingInput(recordedPauseMs);
 }
 
 void gameOver()
 {
     showGameOverScreen();
-    restServingDisplay(gameOverPauseMs);
+    restServingInput(gameOverPauseMs);
     int row = findHighScoreSlot();
     if (row == -1)
         return;

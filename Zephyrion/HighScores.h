@@ -27,6 +27,11 @@ enum InitialsKey { InitialAdded, InitialErased, InitialIgnored, InitialRefused, 
 // Applies one readkey() value to name, of which length characters are typed;
 // a key that cannot be taken sounds the refusal.
 InitialsKey initialsKey(char name[initialsLength + 1], int &length, int key);
+
+// The arrows and the d-pad step the character offered (offered: -1 none yet,
+// else an index into the offered set, from 'A'); Enter and A take it. Returns
+// the key for initialsKey: as typed, the offered character for Enter, 0 after a step.
+int offerCharacter(int &offered, int key);
 void enterInitials(int row);
 void showGameOverScreen();
 void showCongratulations();

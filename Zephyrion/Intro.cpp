@@ -9,6 +9,7 @@
 #include "Std/3D.h"
 #include "Std/Display.h"
 #include "Std/Errors.h"
+#include "Std/Platform.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
@@ -149,7 +150,7 @@ bool playIntro(IntroRun &run)
     bool title = stretchInto(picture, titlePicture);
     drawTurned(picture, title, 0, 1.0f);
     presentBitmap(game.backBuffer);
-    restServingDisplay(stillMs);
+    restServingInput(stillMs);
     playOnce(start);
     spinOut(picture, title, run);
 

@@ -13,6 +13,7 @@
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Menu.h"
+#include "Zephyrion/PadControls.h"
 #include "Zephyrion/Settings.h"
 #include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
@@ -160,6 +161,11 @@ static const char *useMouseValue()
     return game.settings.useMouse ? "Yes" : "No";
 }
 
+static const char *gamepadValue()
+{
+    return game.settings.useGamepad ? "On" : "Off";
+}
+
 static const char *controlTypeValue()
 {
     return game.settings.oldSchool ? "Old School" : "Modern";
@@ -173,6 +179,13 @@ static const char *sensitivityValue()
 static bool toggleMouse(KeySource)
 {
     game.settings.useMouse = !game.settings.useMouse;
+    return true;
+}
+
+static bool toggleGamepad(KeySource)
+{
+    game.settings.useGamepad = !game.settings.useGamepad;
+    applyGamepadSetting();
     return true;
 }
 
@@ -196,10 +209,11 @@ static bool openDefineKeys(KeySource nextKey)
 
 static const OptionRow controlRows[] = {
     {"Use Mouse", 180, useMouseValue, toggleMouse},
-    {"Control Type", 220, controlTypeValue, toggleControlType},
-    {"Sensitivity", 260, sensitivityValue, stepSensitivity},
-    {"Define Keys...", 300, nullptr, openDefineKeys},
-    {"Back", 340, nullptr, nullptr},
+    {"Gamepad", 220, gamepadValue, toggleGamepad},
+    {"Control Type", 260, controlTypeValue, toggleControlType},
+    {"Sensitivity", 300, sensitivityValue, stepSensitivity},
+    {"Define Keys...", 340, nullptr, openDefineKeys},
+    {"Back", 380, nullptr, nullptr},
 };
 
 // ---- Display and Sound ----

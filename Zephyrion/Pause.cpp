@@ -4,8 +4,10 @@
 #include <allegro.h>
 
 #include "Std/Display.h"
+#include "Std/Gamepad.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/PadControls.h"
 #include "Zephyrion/Timers.h"
 #include "text/Ttf.h"
 
@@ -15,6 +17,7 @@ static const int lifeLoops = 4;        // engine, crash dive, shot, beam on a bu
 static const int titleHeight = 48, hintHeight = 18;
 static const int titleRise = 110, hintDrop = 40;  // from mid-view, clear of the sights
 static const char *const hint = "Press P to go on, Escape to end the game";
+static const char *const padHint = "Press Start to go on, Back to end the game";
 
 bool isPauseKey(int scancode)
 {
@@ -23,15 +26,17 @@ bool isPauseKey(int scancode)
 
 static bool pauseKeyDown()
 {
-    return key[KEY_P] || key[KEY_PAUSE];
+    return key[KEY_P] || key[KEY_PAUSE] || padPauseHeld();
 }
 
-// Each of the three is asked every time, so that none is left over for later.
+// Each is asked every time, so that none is left over for later. A pad
+// pulled out pauses: the player has lost the controls.
 bool pauseWanted()
 {
     bool unfocused = focusLost() && game.settings.pauseWhenUnfocused;
     bool switched = displaySwitched();
-    return pauseKeyDown() || unfocused || switched;
+    bool pulledOut = gamepadPulledOut();
+    return pauseKeyDown() || unfocused || switched || pulledOut;
 }
 
 static bool isLifeLoop(const SAMPLE *sample)
@@ -64,13 +69,14 @@ static void centred(const char *text, int height, int y, int colour)
 static void showPaused()
 {
     centred("Paused", titleHeight, game.screenHeight / 2 - titleRise, makecol(255, 255, 255));
-    centred(hint, hintHeight, game.screenHeight / 2 + hintDrop, makecol(200, 200, 200));
+    const char *how = gamepadsConnected() && game.settings.useGamepad ? padHint : hint;
+    centred(how, hintHeight, game.screenHeight / 2 + hintDrop, makecol(200, 200, 200));
     presentBitmap(game.backBuffer);
 }
 
 static bool leaving()
 {
-    return key[KEY_ESC] || quitRequested();
+    return key[KEY_ESC] || padEndHeld() || quitRequested();
 }
 
 // The paused frame stays on the picture, so a switch of the display shows it again.
@@ -78,7 +84,7 @@ static void waitABit()
 {
     rest(pollMs);
     poll_keyboard();
-    serveDisplaySwitch();
+    serveInput();
 }
 
 static void waitForPauseKeyUp()
@@ -106,7 +112,8 @@ bool pauseGame()
         int mx, my;
         get_mouse_mickeys(&mx, &my);
     }
-    focusLost();  // nor does a loss of focus or a switch while paused pause again
+    focusLost();  // nor does a loss of focus, a switch or a pad pulled out while paused pause again
     displaySwitched();
+    gamepadPulledOut();
     return true;
 }

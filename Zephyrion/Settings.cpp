@@ -1,4 +1,5 @@
-// The configuration file: sections "Settings", "Keys", "HighScore", "Misc", "Display" and "Sound".
+// The configuration file: sections "Settings", "Keys", "HighScore", "Misc", "Display", "Sound"
+// and "Gamepad".
 #include "Zephyrion/Settings.h"
 
 #include <allegro.h>
@@ -28,6 +29,7 @@ static const int maxLives = 99;          // more could not be shown or played ou
 static const int minSensitivity = 1;     // degrees per frame; 0 could not turn at all
 static const int maxSensitivity = 90;    // larger would jump past the heading wrap
 static const int maxVolume = 100;        // per cent
+static const int maxDeadZone = 90;       // per cent of the stick's travel: more would leave no steering
 
 static const char *const keyNames[keyBindingCount] = {
     "Left",           "Right",      "PitchForward", "PitchBack", "TorqueIncrease",
@@ -164,6 +166,9 @@ void loadSettings()
                                 defaults.windowScale);
     s.pauseWhenUnfocused = readBool("Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
     s.soundVolume = clampInt(readInt("Sound", "Volume", s.soundVolume), 0, maxVolume);
+    s.useGamepad = readBool("Gamepad", "Enabled", s.useGamepad);
+    s.gamepadDeadZone = readInRange("Gamepad", "DeadZone", s.gamepadDeadZone, 0, maxDeadZone,
+                                    defaults.gamepadDeadZone);
 }
 
 // ---- The file's text ----
@@ -289,6 +294,8 @@ void saveSettings()
     setInt(lines, "Display", "WindowSize", s.windowScale);
     setInt(lines, "Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
     setInt(lines, "Sound", "Volume", s.soundVolume);
+    setInt(lines, "Gamepad", "Enabled", s.useGamepad);
+    setInt(lines, "Gamepad", "DeadZone", s.gamepadDeadZone);
     settingsText.clear();
     for (const std::string &line : lines)
         settingsText += line + "\n";

@@ -92,7 +92,7 @@ static bool waitForKey(uint32_t ms)
     uint32_t start = game.msTicks;
     while (!keypressed() && !quitRequested() && game.msTicks - start < ms) {
         rest(keyPollMs);
-        serveDisplaySwitch();
+        serveInput();
     }
     return keypressed();
 }

@@ -10,10 +10,12 @@
 
 #include "Std/Display.h"
 #include "Std/Errors.h"
+#include "Std/Gamepad.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Intro.h"
+#include "Zephyrion/PadControls.h"
 #include "Zephyrion/Settings.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Timers.h"
@@ -74,6 +76,10 @@ bool initSystem()
     selectSettingsFile(configFile);
     loadSettings();
     applySoundVolume();
+    if (!openGamepads())  // the keyboard and the mouse still play
+        logError(__LINE__, __FILE__, SevWarning, "No gamepads: %s", gamepadError());
+    typeMenuPadKeys();
+    applyGamepadSetting();
     int depth = desktop_color_depth();
     set_color_depth(depth ? depth : unknownDepthFallback);
     set_window_title("Zephyrion");
@@ -114,7 +120,7 @@ void showSplash()
     ttf_draw_text(picture, game.gameFont, text, (width - ttf_text_width(game.gameFont, text)) / 2,
                   game.screenHeight - splashTextRise, makecol(0, 0, 0));
     showPicture();
-    restServingDisplay(splashMs);
+    restServingInput(splashMs);
     if (splash)
         destroy_bitmap(splash);
 }
@@ -154,6 +160,7 @@ int zephyrionMain()
     freeSounds();
     freeGraphics();
     writeSettingsFile();  // with the display's last choice of full screen or window
+    closeGamepads();
     closeDisplay();
     return 0;
 }

@@ -79,11 +79,13 @@ TEST_F(Menus, EscapeOnControlsComesBackToGameOptions)
 {
     game.settings.difficulty = 9;
     game.settings.sensitivity = 2;
-    // Controls: its first row toggles the mouse, the third steps the sensitivity.
-    play({KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_ENTER, KEY_ENTER, KEY_DOWN, KEY_DOWN,
-          KEY_ENTER, KEY_ESC, KEY_UP, KEY_ENTER, KEY_ESC});
+    // Controls: its first row toggles the mouse, the second the gamepad, the
+    // fourth steps the sensitivity.
+    play({KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_ENTER, KEY_ENTER, KEY_DOWN, KEY_ENTER,
+          KEY_DOWN, KEY_DOWN, KEY_ENTER, KEY_ESC, KEY_UP, KEY_ENTER, KEY_ESC});
     EXPECT_TRUE(gameOptions(scripted));
     EXPECT_TRUE(game.settings.useMouse);
+    EXPECT_FALSE(game.settings.useGamepad);
     EXPECT_EQ(1, game.settings.sensitivity);  // "Normal" for 2, then "Fine"
     EXPECT_EQ(1, game.settings.difficulty);   // back on Game Options, row 4 then up to 3
     EXPECT_EQ(script.keys.size(), script.seen.size()) << "the last Escape leaves";

@@ -457,7 +457,7 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
     Image controls = grabScreen(dir.file("controls.png"));
     EXPECT_GT(controls.count(white, 60, 180, 330, 220), 300) << "Use Mouse";
 
-    for (int i = 0; i < 3; i++)
+    for (int i = 0; i < 4; i++)
         pressKey(window, "Down");
     pressKey(window, "Return");
     usleep(800 * 1000);

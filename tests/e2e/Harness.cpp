@@ -83,6 +83,8 @@ bool Scratch::exists(const std::string &name) const
 GameRun startGame(const Scratch &dir, StartMode mode)
 {
     const uid_t nobody = 65534;
+    if (mode == WithGamepad)
+        mkfifo(dir.file("pad.fifo").c_str(), 0600);
     GameRun game;
     game.pid = fork();
     if (game.pid == 0) {
@@ -103,6 +105,10 @@ GameRun startGame(const Scratch &dir, StartMode mode)
                 << "pcm.!default { type file; slave.pcm \"null\"; file \"" << dir.path
                 << "/heard.wav\"; format \"wav\" }\n";
             setenv("HOME", home.c_str(), 1);
+        }
+        if (mode == WithGamepad) {
+            setenv("LD_PRELOAD", VIRTUAL_PAD, 1);
+            setenv("ZEPHYRION_TEST_PAD", dir.file("pad.fifo").c_str(), 1);
         }
         if (mode == ReadOnlyFolder) {
             // Root may write anywhere, so the game then runs as nobody.
@@ -134,6 +140,60 @@ GameRun startProgram(const std::string &workDir, const std::string &program,
         _exit(127);
     }
     return game;
+}
+
+// A game that has ended leaves the FIFO without a reader: a write then fails
+// instead of killing the test.
+TestPad::TestPad(const Scratch &dir)
+{
+    signal(SIGPIPE, SIG_IGN);
+    fifo = open(dir.file("pad.fifo").c_str(), O_WRONLY);
+}
+
+TestPad::~TestPad()
+{
+    if (fifo >= 0)
+        close(fifo);
+}
+
+void TestPad::send(const std::string &command)
+{
+    std::string line = command + "\n";
+    if (fifo < 0 || write(fifo, line.data(), line.size()) != (ssize_t)line.size())
+        fprintf(stderr, "TestPad: could not send \"%s\"\n", command.c_str());
+}
+
+void TestPad::plug()
+{
+    send("plug");
+}
+
+void TestPad::unplug()
+{
+    send("unplug");
+}
+
+void TestPad::hold(int button)
+{
+    send("button " + std::to_string(button) + " 1");
+}
+
+void TestPad::release(int button)
+{
+    send("button " + std::to_string(button) + " 0");
+}
+
+void TestPad::press(int button)
+{
+    hold(button);
+    sleepMs(150);
+    release(button);
+    sleepMs(250);
+}
+
+void TestPad::axis(int which, int value)
+{
+    send("axis " + std::to_string(which) + " " + std::to_string(value));
 }
 
 bool waitForExit(GameRun &game, int timeoutMs)

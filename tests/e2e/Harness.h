@@ -45,6 +45,7 @@ enum StartMode {
     NoDisplay,       // no X display at all
     ReadOnlyFolder,  // its folder made read-only, and the game not its owner
     WithSound,       // the display, and a sound device that records into "heard.wav"
+    WithGamepad,     // the display, and SDL's virtual pad that a TestPad works
 };
 
 // Starts the game in dir.
@@ -54,6 +55,25 @@ GameRun startGame(const Scratch &dir, StartMode mode = WithDisplay);
 // its output appended to workDir's "program-output.txt".
 GameRun startProgram(const std::string &workDir, const std::string &program,
                      const std::vector<std::string> &environment);
+
+// The virtual gamepad of a game started WithGamepad, worked through its FIFO
+// "pad.fifo". Buttons and axes are SDL's game controller numbers; an axis
+// runs -32768..32767, a trigger from -32768 released.
+class TestPad {
+  public:
+    explicit TestPad(const Scratch &dir);
+    ~TestPad();
+    void plug();
+    void unplug();
+    void hold(int button);
+    void release(int button);
+    void press(int button);  // held 150 ms, then released, then 250 ms to see it
+    void axis(int which, int value);
+
+  private:
+    void send(const std::string &command);
+    int fifo = -1;
+};
 
 // Waits up to timeoutMs for the game to end by itself; false if it is still running.
 bool waitForExit(GameRun &run, int timeoutMs);

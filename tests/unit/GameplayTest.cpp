@@ -1,5 +1,6 @@
 // Gameplay in memory: the timers' effects, frame pacing, the controls, the
 // craft against buildings, the enemies, the beam and the damage.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "ScratchDir.h"
 #include "Std/3D.h"
 #include "Std/Errors.h"
+#include "Std/Gamepad.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Flight.h"
@@ -364,6 +366,103 @@ TEST_F(Gameplay, MouseDivisorFollowsSensitivityAndNeverReachesZero)
     EXPECT_EQ(24, mouseDivisor());
     game.settings.mouseRatio = 0;
     EXPECT_EQ(1, mouseDivisor());
+}
+
+// ---- The gamepad in flight ----
+
+// SDL's virtual pad, plugged in as the game runs. Its stick and triggers are
+// set in SDL's units; each readControls reads what the last poll saw.
+class GamepadFlight : public Gameplay {
+  protected:
+    void SetUp() override
+    {
+        Gameplay::SetUp();
+        ASSERT_TRUE(openGamepads()) << gamepadError();
+        SDL_VirtualJoystickDesc desc;
+        SDL_zero(desc);
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        index = SDL_JoystickAttachVirtualEx(&desc);
+        pad = SDL_JoystickOpen(index);
+        ASSERT_NE(nullptr, pad) << SDL_GetError();
+        pollGamepads();
+        ASSERT_EQ(1, gamepadsConnected());
+        game.settings.sensitivity = 6;
+        game.settings.gamepadDeadZone = 25;
+    }
+    void TearDown() override
+    {
+        if (pad)
+            SDL_JoystickClose(pad);
+        SDL_JoystickDetachVirtual(index);
+        closeGamepads();
+        enableGamepads(true);
+        Gameplay::TearDown();
+    }
+    // One frame with the stick at this share of its travel (down and right positive).
+    void fly(float x, float y)
+    {
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, (Sint16)(x * 32767));
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, (Sint16)(y * 32767));
+        pollGamepads();
+        readControls();
+    }
+    SDL_Joystick *pad = nullptr;
+    int index = -1;
+};
+
+TEST_F(GamepadFlight, TheStickTurnsAndPitchesPastItsDeadZoneUpToTheKeysRate)
+{
+    camera->speed = 4;
+    fly(0.2f, -0.2f);  // inside the dead zone
+    EXPECT_FLOAT_EQ(0, camera->yaw);
+    EXPECT_FLOAT_EQ(0, camera->pitch);
+    fly(0.625f, 0);  // half way from the dead zone's edge: half the turn rate
+    EXPECT_NEAR(3, camera->yaw, 0.01);
+    EXPECT_NEAR(-2, camera->roll, 0.01) << "banked by half the speed";
+    fly(-1, 0);  // full travel: the rate a key turns at
+    EXPECT_NEAR(357, camera->yaw, 0.01);
+    fly(0, -1);  // pushed forward: the nose goes down, as Up does
+    EXPECT_NEAR(3, camera->pitch, 0.01);
+    game.settings.oldSchool = true;
+    camera->torque = 0;
+    fly(0, -0.625f);  // Old School: the torque Up drives, by half a step
+    EXPECT_NEAR(1, camera->torque, 0.01);
+
+    enableGamepads(false);  // "Gamepad" Off: the pad does nothing
+    float yaw = camera->yaw;
+    fly(1, 0);
+    EXPECT_FLOAT_EQ(yaw, camera->yaw);
+}
+
+TEST_F(GamepadFlight, TriggersSpeedUpAndSlowDownRightShoulderFiresYStops)
+{
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+    fly(0, 0);
+    EXPECT_FLOAT_EQ(0.5f, camera->speed);
+    EXPECT_FALSE(game.beamActive);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1);
+    fly(0, 0);
+    EXPECT_FLOAT_EQ(0, camera->speed);
+    EXPECT_TRUE(game.beamActive) << "the right shoulder fires where the pad has triggers";
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
+    camera->speed = 7;
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 1);
+    fly(0, 0);
+    EXPECT_FLOAT_EQ(0, camera->speed);
+
+    EXPECT_FALSE(gamepadPulledOut());
+    SDL_JoystickClose(pad);
+    pad = nullptr;
+    SDL_JoystickDetachVirtual(index);
+    pollGamepads();
+    EXPECT_EQ(0, gamepadsConnected());
+    EXPECT_TRUE(gamepadPulledOut()) << "the pause hears of it once";
+    EXPECT_FALSE(gamepadPulledOut());
 }
 
 // ---- The craft against buildings ----

@@ -133,6 +133,26 @@ TEST_F(Initials, BracesTildeAndFunctionKeysAreRefusedWithTheSound)
     EXPECT_STREQ(" 0z", name);
 }
 
+// The arrows and the d-pad step from A through Z and the digits to a blank
+// and round; Enter takes what is offered, and is refused while nothing is.
+TEST_F(Initials, TheArrowsOfferACharacterAndEnterTakesIt)
+{
+    int offered = -1;
+    EXPECT_EQ(ascii('\r', KEY_ENTER), offerCharacter(offered, ascii('\r', KEY_ENTER)));
+    EXPECT_EQ(0, offerCharacter(offered, KEY_DOWN << 8));
+    EXPECT_EQ('A', offerCharacter(offered, ascii('\r', KEY_ENTER))) << "the first step offers A";
+    for (int step = 0; step < 2; step++)
+        offerCharacter(offered, KEY_DOWN << 8);
+    EXPECT_EQ('9', offerCharacter(offered, ascii('\r', KEY_ENTER_PAD))) << "back past the blank";
+    for (int step = 0; step < 2; step++)
+        offerCharacter(offered, KEY_RIGHT << 8);
+    EXPECT_EQ('A', offerCharacter(offered, ascii('\r', KEY_ENTER))) << "and on round";
+    EXPECT_EQ(InitialAdded, type(offerCharacter(offered, ascii('\r', KEY_ENTER))));
+    EXPECT_EQ(ascii('q', KEY_Q), offerCharacter(offered, ascii('q', KEY_Q))) << "typing still types";
+    EXPECT_EQ(InitialAdded, type(ascii('q', KEY_Q)));
+    EXPECT_STREQ("Aq", name);
+}
+
 TEST_F(Initials, EscapeLeavesWhatWasTyped)
 {
     type(ascii('Q', KEY_Q));

@@ -63,6 +63,8 @@ class ConfigFile : public ::testing::Test {
         EXPECT_EQ(a.windowScale, b.windowScale);
         EXPECT_EQ(a.pauseWhenUnfocused, b.pauseWhenUnfocused);
         EXPECT_EQ(a.soundVolume, b.soundVolume);
+        EXPECT_EQ(a.useGamepad, b.useGamepad);
+        EXPECT_EQ(a.gamepadDeadZone, b.gamepadDeadZone);
     }
 
     ScratchDir dir;
@@ -93,7 +95,8 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
         expected += "0" + std::to_string(i) + " = " + std::to_string((10 - i) * 100) + ",0," +
                     std::to_string(game.highScores[i].rating) + ",KVZ\n";
     expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n\n[Display]\nFullScreen = 1\n"
-                "WindowSize = 0\nPauseWhenUnfocused = 1\n\n[Sound]\nVolume = 100\n";
+                "WindowSize = 0\nPauseWhenUnfocused = 1\n\n[Sound]\nVolume = 100\n\n"
+                "[Gamepad]\nEnabled = 1\nDeadZone = 25\n";
     EXPECT_EQ(expected, text);
 }
 
@@ -152,6 +155,8 @@ TEST_F(ConfigFile, WrittenFileReadsBackToTheSameValues)
     s.windowScale = 2;
     s.pauseWhenUnfocused = false;
     s.soundVolume = 40;
+    s.useGamepad = false;
+    s.gamepadDeadZone = 40;
     game.keyBindings[BindStop] = KEY_S;
     game.highScores[3] = HighScoreEntry{-250, "A1", 7, 2};
     GameState written = game;
@@ -377,6 +382,7 @@ std::string everyKey(const std::string &value)
     for (const char *key : {"FullScreen", "WindowSize", "PauseWhenUnfocused"})
         text += std::string(key) + " = " + value + "\n";
     text += "[Sound]\nVolume = " + value + "\n";
+    text += "[Gamepad]\nEnabled = " + value + "\nDeadZone = " + value + "\n";
     return text;
 }
 
@@ -388,16 +394,16 @@ TEST_F(ConfigFile, EveryKeyWithTheSameHostileValueReadsAsTheGuardsSay)
     const struct {
         std::string value;
         bool on;
-        int lives, difficulty, sensitivity, frameRate, mouseRatio, score, volume;
+        int lives, difficulty, sensitivity, frameRate, mouseRatio, score, volume, deadZone;
     } cases[] = {
-        {"0", false, 0, 0, 3, 30, 24, 0, 0},
-        {"-7", true, 0, -7, 3, 30, 24, -7, 0},
-        {"-2147483648", true, 0, INT_MIN, 3, 30, 24, INT_MIN, 0},
-        {"2147483647", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100},
-        {"99999999999999999999", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100},
-        {"4294967299", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100},
-        {huge, true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100},
-        {"twelve", false, 0, 0, 3, 30, 24, -1, 0},  // -1: the rows keep their scores
+        {"0", false, 0, 0, 3, 30, 24, 0, 0, 0},
+        {"-7", true, 0, -7, 3, 30, 24, -7, 0, 25},
+        {"-2147483648", true, 0, INT_MIN, 3, 30, 24, INT_MIN, 0, 25},
+        {"2147483647", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100, 25},
+        {"99999999999999999999", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100, 25},
+        {"4294967299", true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100, 25},
+        {huge, true, 99, INT_MAX, 3, INT_MAX, INT_MAX, INT_MAX, 100, 25},
+        {"twelve", false, 0, 0, 3, 30, 24, -1, 0, 0},  // -1: the rows keep their scores
     };
     for (const auto &c : cases) {
         std::string what = c.value.substr(0, 24);
@@ -405,10 +411,11 @@ TEST_F(ConfigFile, EveryKeyWithTheSameHostileValueReadsAsTheGuardsSay)
         load(everyKey(c.value));
         const Settings &s = game.settings;
         for (bool flag : {s.lowSpeedPC, s.oldSchool, s.classic, s.useMouse, s.showFPS,
-                          s.fullScreen, s.pauseWhenUnfocused})
+                          s.fullScreen, s.pauseWhenUnfocused, s.useGamepad})
             EXPECT_EQ(c.on, flag) << what;
         EXPECT_EQ(0, s.windowScale) << what << ": none of them is 1x, 2x or 3x";
         EXPECT_EQ(c.volume, s.soundVolume) << what;
+        EXPECT_EQ(c.deadZone, s.gamepadDeadZone) << what << ": 0..90, else 25";
         EXPECT_EQ(c.lives, s.numLives) << what;
         EXPECT_EQ(c.difficulty, s.difficulty) << what;
         EXPECT_EQ(c.sensitivity, s.sensitivity) << what;

@@ -1,0 +1,38 @@
+// The gamepads, through SDL2's game controller API, whose mapping database
+// gives every common pad the same layout. Start-up opens it; flight reads what
+// is held, and each press types a key of the screen's choice into Allegro's
+// key buffer, so the menus take the pad as they take the keyboard. Pads
+// plugged in or pulled out are picked up or let go as it polls.
+#pragma once
+
+enum PadButton {
+    PadUp, PadDown, PadLeft, PadRight,  // the d-pad, or the left stick pushed well over
+    PadA, PadB, PadX, PadY,
+    PadBack, PadStart,
+    PadLeftShoulder, PadRightShoulder,
+    padButtonCount
+};
+
+// What the pads hold now, all of them together: the stick pushed furthest,
+// any button held on any pad.
+struct PadState {
+    float stickX, stickY;             // the left stick, -1..1: right and down are positive
+    float leftTrigger, rightTrigger;  // 0 released .. 1 fully in
+    bool hasTriggers;                 // a pad with analogue triggers is in
+    bool held[padButtonCount];
+};
+
+// The key each button types: an Allegro readkey value (scancode << 8 | ASCII), 0 for none.
+struct PadKeys {
+    int key[padButtonCount];
+};
+
+bool openGamepads();             // false, with SDL's reason in gamepadError, when SDL cannot start
+void closeGamepads();
+const char *gamepadError();
+void enableGamepads(bool on);    // off: nothing is held, nothing typed, nothing pulled out
+void typePadKeys(const PadKeys &keys);  // what presses type from now on
+void pollGamepads();             // serves plugging in and out, and types the presses
+PadState gamepadState();         // as of the last poll
+int gamepadsConnected();
+bool gamepadPulledOut();         // a pad was pulled out since the last call
