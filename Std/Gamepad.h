@@ -6,7 +6,7 @@
 #pragma once
 
 enum PadButton {
-    PadUp, PadDown, PadLeft, PadRight,  // the d-pad, or the left stick pushed well over
+    PadUp, PadDown, PadLeft, PadRight,  // the d-pad; the left stick pushed well over types them too
     PadA, PadB, PadX, PadY,
     PadBack, PadStart,
     PadLeftShoulder, PadRightShoulder,
