@@ -177,6 +177,14 @@ PadState gamepadState()
     return state;
 }
 
+bool gamepadHeld(PadButton button)
+{
+    for (int i = 0; enabled && i < padCount; i++)
+        if (SDL_GameControllerGetButton(pads[i].controller, sdlButtons[button]))
+            return true;
+    return false;
+}
+
 int gamepadsConnected()
 {
     return padCount;

@@ -34,5 +34,6 @@ void enableGamepads(bool on);    // off: nothing is held, nothing typed, nothing
 void typePadKeys(const PadKeys &keys);  // what presses type from now on
 void pollGamepads();             // serves plugging in and out, and types the presses
 PadState gamepadState();         // as of the last poll
+bool gamepadHeld(PadButton button);  // on any pad, as of the last poll
 int gamepadsConnected();
 bool gamepadPulledOut();         // a pad was pulled out since the last call

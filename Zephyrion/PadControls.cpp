@@ -71,10 +71,10 @@ PadFlight padFlight()
 
 bool padPauseHeld()
 {
-    return gamepadState().held[PadStart];
+    return gamepadHeld(PadStart);
 }
 
 bool padEndHeld()
 {
-    return gamepadState().held[PadBack];
+    return gamepadHeld(PadBack);
 }

@@ -297,16 +297,6 @@ TEST_F(Game, WithoutADisplayItSaysSoAndEnds)
 
 namespace {
 
-// The score's text at the top left of the flying screen, as white pixels.
-int scoreDifference(const Image &a, const Image &b)
-{
-    int differ = 0;
-    for (int y = 8; y < 26; y++)
-        for (int x = 5; x < 140; x++)
-            differ += (a.at(x, y) == white) != (b.at(x, y) == white);
-    return differ;
-}
-
 // A whole game: the HUD in flight, firing, Shift+F1 clearing the city, and
 // the initials entered for the table, saved at once: the game is killed
 // before it can leave. The table holds only hopeless scores, so that whatever

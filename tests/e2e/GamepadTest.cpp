@@ -47,16 +47,6 @@ bool paused(const Image &shot)
     return shot.count(white, 200, 180, 600, 240) > 800;  // "Paused", over the frame
 }
 
-// The score's text at the top left of the flying screen, as white pixels.
-int scoreDifference(const Image &a, const Image &b)
-{
-    int differ = 0;
-    for (int y = 8; y < 26; y++)
-        for (int x = 5; x < 140; x++)
-            differ += (a.at(x, y) == white) != (b.at(x, y) == white);
-    return differ;
-}
-
 TEST(Gamepad, AWholeGameWithThePadAloneFromTheTitleToTheHighScores)
 {
     Scratch dir;

@@ -441,3 +441,13 @@ double spriteMatch(const Image &shot, int left, int top, const Image &sprite)
         }
     return shown ? (double)matching / shown : 0;
 }
+
+int scoreDifference(const Image &a, const Image &b)
+{
+    const long white = 0xFFFFFF;
+    int differ = 0;
+    for (int y = 8; y < 26; y++)
+        for (int x = 5; x < 140; x++)
+            differ += (a.at(x, y) == white) != (b.at(x, y) == white);
+    return differ;
+}

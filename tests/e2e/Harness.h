@@ -141,6 +141,10 @@ Image topLeft(const Image &shot, int w, int h);
 // A PNG file as an image (through ImageMagick).
 Image loadImage(const std::string &path);
 
+// Pixels of the score's text, top left of the flying screen, that are white in
+// one shot and not in the other: above 0 when the score changed.
+int scoreDifference(const Image &a, const Image &b);
+
 // Pixels of picture that differ from the shot where picture's top left lies at
 // (x0, y0), leaving out picture rows skipTop up to skipBottom.
 int differingPixels(const Image &shot, int x0, int y0, const Image &picture, int skipTop = 0,

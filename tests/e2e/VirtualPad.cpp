@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "../TestPad.h"
+
 namespace {
 
 SDL_Joystick *pad = nullptr;
@@ -18,14 +20,7 @@ int padIndex = -1;
 
 void plug()
 {
-    SDL_VirtualJoystickDesc desc;
-    SDL_zero(desc);
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.name = "Zephyrion test pad";
-    padIndex = SDL_JoystickAttachVirtualEx(&desc);
+    padIndex = attachTestPad();
     pad = padIndex >= 0 ? SDL_JoystickOpen(padIndex) : nullptr;
     if (!pad)
         fprintf(stderr, "VirtualPad: cannot plug in: %s\n", SDL_GetError());

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <set>
 
+#include "../TestPad.h"
 #include "ScratchDir.h"
 #include "Std/3D.h"
 #include "Std/Errors.h"
@@ -378,13 +379,7 @@ class GamepadFlight : public Gameplay {
     {
         Gameplay::SetUp();
         ASSERT_TRUE(openGamepads()) << gamepadError();
-        SDL_VirtualJoystickDesc desc;
-        SDL_zero(desc);
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        index = SDL_JoystickAttachVirtualEx(&desc);
+        index = attachTestPad();
         pad = SDL_JoystickOpen(index);
         ASSERT_NE(nullptr, pad) << SDL_GetError();
         pollGamepads();
