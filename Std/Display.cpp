@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "Std/WindowSystem.h"
+
 static const int windowRoomPercent = 90;  // of the desktop's height: room for the panels
 
 struct Mode {
@@ -58,9 +60,12 @@ static void onCloseButton()
     closeClicked = true;
 }
 
+// The window system also reports the focus moving when the keyboard is
+// grabbed or let go (making a full screen grabs it), and when the pointer is
+// warped: only a report that leaves the window without the keys counts.
 bool focusLost()
 {
-    return focusWasLost.exchange(false);
+    return focusWasLost.exchange(false) && !windowHasKeyboard();
 }
 
 bool closeButtonPressed()
@@ -214,12 +219,15 @@ static void watchWindow()
     keyboard_callback = onKey;
 }
 
+// What the new mode set off (the focus moving to the grab, keys let go) is
+// handled before the game goes on, not at some later moment of its loops.
 static void useMode(Mode m)
 {
     display.mode = m;
     clear_to_color(screen, makecol(0, 0, 0));
     display.shown = fitPicture(display.picture->w, display.picture->h, SCREEN_W, SCREEN_H);
     watchWindow();
+    handleWindowReports();
 }
 
 // The modes of one kind, best first: a full screen at the desktop's size, then
@@ -243,19 +251,20 @@ static int modesOfKind(bool fullScreen, int windowScale, Mode out[2])
     return count;
 }
 
-static bool sameMode(Mode a, Mode b)
+// The mode in force is kept as it is: a full screen at the desktop's size
+// serves both of the game's sizes without a flicker. (Allegro may have let go
+// of it meanwhile, at its exit.)
+static bool inForce(Mode m)
 {
-    return a.card == b.card && a.w == b.w && a.h == b.h;
+    return screen && m.card == display.mode.card && m.w == display.mode.w && m.h == display.mode.h;
 }
 
-// The mode in force is kept as it is: a full screen at the desktop's size
-// serves both of the game's sizes without a flicker.
 static bool tryKind(bool fullScreen, int windowScale)
 {
     Mode modes[2];
     int count = modesOfKind(fullScreen, windowScale, modes);
     for (int i = 0; i < count; i++)
-        if (sameMode(modes[i], display.mode) || tryMode(modes[i])) {
+        if (inForce(modes[i]) || tryMode(modes[i])) {
             useMode(modes[i]);
             return true;
         }

@@ -132,6 +132,7 @@ static void couplePairs(bool oldSchool)
 
 void defineKeys(KeySource nextKey)
 {
+    InLoop here("define keys");
     bool oldSchool = game.settings.oldSchool;
     int taken[definedActions] = {};
     drawScreen(oldSchool);

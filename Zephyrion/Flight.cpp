@@ -395,6 +395,7 @@ void startCrashing()
 // voice's position as -1 at once.
 void destroyCraft()
 {
+    InLoop here("crash");
     game.craftState = Destroyed;
     if (game.samples.crashDive)
         stop_sample(game.samples.crashDive);

@@ -84,6 +84,7 @@ static void beamStep()
 
 int runCityFrames()
 {
+    InLoop here("flight");
     bool quit = false;
     while (!quit && game.craftState != Destroyed && game.enemiesRemaining > 0) {
         runGameTimers();

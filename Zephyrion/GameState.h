@@ -175,6 +175,9 @@ enum CityResult { EscapePressed = 0, CraftCrashed = 1, CityCleared = 2 };
 // ---- The record ----
 
 struct GameState {
+    // Where the game is
+    const char *loop = "start-up";    // the loop running: "title", "flight", "pause", ...; a literal
+
     // Settings and the stored tables
     Settings settings;                                 // see above; read at start-up, written at exit
     int keyBindings[keyBindingCount] = {               // Allegro scan codes, 1..KEY_MAX-1
@@ -242,3 +245,15 @@ struct GameState {
 };
 
 extern GameState game;
+
+// Names the loop the game is in while it lasts, and gives back the name of
+// the loop around it after.
+struct InLoop {
+    const char *around;
+    explicit InLoop(const char *name) : around(game.loop) { game.loop = name; }
+    ~InLoop() { game.loop = around; }
+};
+
+// The loop and the main fields of the game in play, in a line: where the game
+// stood, for a report of a test that ran too long.
+void describeGame(char *out, int size);

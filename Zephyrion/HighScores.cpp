@@ -163,6 +163,7 @@ static void showEntry(const char *name, int length, int offered)
 // The pad's B steps back a character here, where elsewhere it goes back a screen.
 void enterInitials(int row)
 {
+    InLoop here("initials");
     HighScoreEntry &entry = game.highScores[row];
     entry.score = game.score;
     entry.cities = game.citiesCleared;
@@ -194,6 +195,7 @@ void enterInitials(int row)
 
 void gameOver()
 {
+    InLoop here("game over");
     showGameOverScreen();
     restServingInput(gameOverPauseMs);
     int row = findHighScoreSlot();

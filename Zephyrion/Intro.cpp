@@ -124,6 +124,7 @@ static void destroySamples(SAMPLE **samples, int count)
 
 bool playIntro(IntroRun &run)
 {
+    InLoop here("intro");
     BITMAP *loadingPicture = load_png("bitmaps/LoadScreen.png", nullptr);
     BITMAP *titlePicture = load_png("bitmaps/Intro.png", nullptr);
     SAMPLE *samples[introSampleCount] = {};

@@ -338,6 +338,7 @@ static void drawRows(const OptionRow *rows, int count, int selected)
 // false when the program must end.
 static bool runOptionScreen(const OptionRow *rows, int count, KeySource nextKey)
 {
+    InLoop here("options");
     int selected = 0;
     for (;;) {
         drawRows(rows, count, selected);

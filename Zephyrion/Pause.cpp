@@ -95,6 +95,7 @@ static void waitForPauseKeyUp()
 
 bool pauseGame()
 {
+    InLoop here("pause");
     pauseGameTime();
     int held[lifeLoops];
     int heldCount = holdLoops(held);

@@ -95,6 +95,7 @@ static void drawBriefing(int reached)
 
 void approachCity()
 {
+    InLoop here("approach");
     Blink blink;
     blink.toggled = game.msTicks;
     uint32_t briefingStep = game.msTicks;
@@ -131,6 +132,7 @@ void approachCity()
 
 void exitCity(int rating)
 {
+    InLoop here("exit");
     Blink blink;
     blink.toggled = game.msTicks;
     float viewDistance = getViewDistance();

@@ -70,6 +70,7 @@ int titleMenuKey(int &selection)
 // The logo grows from nothing out of the top-left corner to its place.
 void logoEntrance()
 {
+    InLoop here("logo");
     playOnce(game.samples.logoEntrance);
     BITMAP *logo = game.bitmaps.logo;
     int finalX = logo ? (game.screenWidth - logo->w) / 2 : 0;
@@ -99,6 +100,7 @@ static bool waitForKey(uint32_t ms)
 
 static void highScoresInterlude()
 {
+    InLoop here("high scores");
     drawTitleCity();
     presentBitmap(game.backBuffer);
     drawTitleLogo();
@@ -109,6 +111,7 @@ static void highScoresInterlude()
 
 void titleLoop()
 {
+    InLoop here("title");
     bool rebuild = true, redraw = true, logoPending = true, quit = false;
     static int selection = StartGame;  // survives games and visits to the options
     while (!quit) {

@@ -109,6 +109,7 @@ bool loadSounds()
 
 void showSplash()
 {
+    InLoop here("splash");
     const char *text = "Please study the sponsors for the next few seconds...";
     BITMAP *splash = load_png(game.settings.lowSpeedPC ? "bitmaps/SplashScreenLow.png"
                                                        : "bitmaps/SplashScreenHigh.png",

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <allegro.h>
+#include <allegro/internal/aintern.h>
 #include <gtest/gtest.h>
 #include <loadpng.h>
 
@@ -15,6 +16,7 @@
 
 #include "../e2e/Harness.h"
 #include "Std/Display.h"
+#include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 
@@ -38,11 +40,28 @@ class AllegroScreen : public ::testing::Test {
 #endif
         allegro_exit();
     }
+    // Each test starts from a new game, with no key held or waiting and no
+    // log open, whatever the test before it left.
     void SetUp() override
     {
+        game = GameState();
+        for (int k = 0; k < KEY_MAX; k++)
+            holdKey(k, false);
+        holdShifts(0);
+        clear_keybuf();
+        closeLogs();  // the next failure starts a log in this test's folder
+        errorLogFresh = true;
         ASSERT_EQ(0, chdir(dir.path.c_str()));
         ASSERT_TRUE(openGameScreen(false));
     }
+    // Holds a key down (or lets it go) as the keyboard would. Once the game
+    // has polled the keyboard, Allegro copies a table of its own over key[] at
+    // every poll: the key goes into both.
+    static void holdKey(int scancode, bool down)
+    {
+        key[scancode] = _key[scancode] = down ? -1 : 0;
+    }
+    static void holdShifts(int flags) { key_shifts = _key_shifts = flags; }
     // The screen for the game's size: 640 x 480 when low, else 800 x 600.
     static bool openGameScreen(bool low)
     {

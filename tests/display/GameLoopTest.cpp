@@ -41,7 +41,7 @@ class GameLoop : public AllegroScreen {
     }
     void TearDown() override
     {
-        key[KEY_ESC] = 0;
+        holdKey(KEY_ESC, false);
         stopGameTimers();
         freeEnemies();
         freeCity();
@@ -77,7 +77,7 @@ TEST_F(GameLoop, EscapeEndsTheFramesAfterThePassAlsoWhileFalling)
     ASSERT_TRUE(setupEnemies());
     game.craftState = Flying;
     camera->x = 0, camera->y = -250, camera->z = -20;
-    key[KEY_ESC] = -1;
+    holdKey(KEY_ESC, true);
     uint32_t before = game.frameCount;
     EXPECT_EQ(EscapePressed, runCityFrames());
     EXPECT_EQ(before + 1, (uint32_t)game.frameCount);
@@ -230,10 +230,11 @@ TEST_F(GameLoop, AGameThatCannotGoOnStillEndsThroughGameOver)
     game.settings.frameRate = 1000;
     for (HighScoreEntry &row : game.highScores)
         row.score = 1000000;
-    key[KEY_F1] = -1;  // the developers' key clears the first city at once
-    key_shifts = KB_SHIFT_FLAG;
+    holdKey(KEY_F1, true);  // the developers' key clears the first city at once
+    holdShifts(KB_SHIFT_FLAG);
     EXPECT_FALSE(runGame());
-    key[KEY_F1] = 0, key_shifts = 0;
+    holdKey(KEY_F1, false);
+    holdShifts(0);
     allocatePrimitive = malloc;
     EXPECT_EQ(2, enemyArrays);
     EXPECT_EQ(1, game.citiesCleared);

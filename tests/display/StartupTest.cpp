@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include <unistd.h>
 
 #include "AllegroScreen.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
+#include "Zephyrion/Pause.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Zephyrion.h"
@@ -65,6 +67,26 @@ TEST_F(Startup, GraphicsLoadFreeAndLoadAgainAroundAModeChange)
         freeGraphics();  // a second release after a failed mode change is harmless
     }
     EXPECT_FALSE(std::filesystem::exists("ErrorLog.txt"));
+}
+
+// Making a full screen grabs the keyboard, and X reports the focus leaving
+// the window for the grab: no reason to pause, in flight or at any later
+// moment. Another window taking the focus from the game's window is one.
+TEST_F(Startup, OnlyAFocusTakenByAnotherWindowPausesTheGame)
+{
+    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+    ASSERT_TRUE(openGameScreen(false));  // the full screen made anew
+    restServingInput(200);
+    EXPECT_FALSE(pauseWanted()) << "the full screen's own grab";
+
+    ASSERT_TRUE(changeDisplay({false, 1}));
+    std::string other = run("xlogo -geometry 100x100+0+0 >/dev/null 2>&1 & echo $!");
+    run("xdotool search --sync --class xlogo windowfocus --sync");
+    restServingInput(200);
+    EXPECT_TRUE(pauseWanted()) << "another window has the keys";
+    EXPECT_FALSE(pauseWanted()) << "once for each loss";
+    run("kill " + other);
+    ASSERT_TRUE(changeDisplay({true, 0}));
 }
 
 TEST_F(Startup, SpritesStandOnTheMaskColour)

@@ -23,7 +23,12 @@ std::string visibleWindow()
 
 class Desktop : public ::testing::Test {
   protected:
-    void TearDown() override { killGame(game); }
+    // The next test finds the display of the usual size.
+    void TearDown() override
+    {
+        killGame(game);
+        useDesktopOfSize(rootWidth, rootHeight);
+    }
 
     // The splash, matched against its picture once the shot is scaled back;
     // the line of text at its bottom is left out.
