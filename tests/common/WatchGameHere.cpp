@@ -1,5 +1,5 @@
 // The watchdog of the test binaries that run the game's modules in their own
-// process: 60 s for each test, well under CTest's timeout.
+// process, with the bound the build gives them.
 #include <unistd.h>
 
 #include "Watchdog.h"
@@ -14,6 +14,6 @@ std::string gameHere()
     return line + gameSeenByGdb(getpid());
 }
 
-const bool armed = (watchEveryTest(60, gameHere), true);
+const bool armed = (watchEveryTest(TEST_BOUND_SECONDS, gameHere), true);
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The end-to-end tests' watchdog: 240 s for each test, well under CTest's
-// timeout. The report looks into every game this process started.
+// The end-to-end tests' watchdog: the bound the build gives
+// them. The report looks into every game this process started.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -31,6 +31,6 @@ std::string childrenSeen()
     return report.empty() ? "no game running" : report;
 }
 
-const bool armed = (watchEveryTest(240, childrenSeen), true);
+const bool armed = (watchEveryTest(TEST_BOUND_SECONDS, childrenSeen), true);
 
 }  // namespace
