@@ -31,12 +31,6 @@ BITMAP *const Bitmaps::*const allBitmaps[] = {
 
 class Startup : public AllegroScreen {
   protected:
-    void SetUp() override
-    {
-        AllegroScreen::SetUp();
-        closeLogs();
-        errorLogFresh = true;
-    }
     void TearDown() override
     {
         freeSounds();
