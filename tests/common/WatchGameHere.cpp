@@ -11,7 +11,7 @@ std::string gameHere()
 {
     char line[512];
     describeGame(line, sizeof line);
-    return line + gameSeenByGdb(getpid());
+    return line + callsSeenByGdb(getpid());
 }
 
 const bool armed = (watchEveryTest(TEST_BOUND_SECONDS, gameHere), true);

@@ -1,12 +1,13 @@
 // The tests' watchdog. See Watchdog.h.
 #include "Watchdog.h"
 
+#include "Shell.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -42,7 +43,9 @@ void watchdog()
             Clock::now() < watch.due)
             continue;
         std::string where = watch.where ? watch.where() : "";
-        fprintf(stderr, "\n[  TIMEOUT ] %s ran past its bound of %d s and was ended. Where the game stood: %s\n",
+        fprintf(stderr,
+                "\n[  TIMEOUT ] %s ran past its bound of %d s and was ended. "
+                "Where the game stood: %s\n",
                 watch.test.c_str(), watch.boundSeconds, where.c_str());
         fflush(stderr);
         fflush(stdout);
@@ -77,23 +80,29 @@ void watchEveryTest(int boundSeconds, std::string (*where)())
     std::thread(watchdog).detach();
 }
 
+static const std::string mainThreadCalls = " -ex 'thread apply 1 bt 12'";
+
+// gdb in batch mode, attached to pid with these commands; only the frames and
+// the game's line are kept.
+static std::string gdbSees(int pid, const std::string &commands)
+{
+    std::string out = run("timeout 30 gdb -p " + std::to_string(pid) + " -batch -nx" + commands +
+                          " 2>&1 | grep -E '^#|loop;'");
+    return out.empty() ? " (gdb could not see it)" : "\n" + out;
+}
+
+std::string callsSeenByGdb(int pid)
+{
+    return gdbSees(pid, mainThreadCalls);
+}
+
 std::string gameSeenByGdb(int pid)
 {
-    std::string command =
-        "timeout 30 gdb -p " + std::to_string(pid) +
-        " -batch -nx -ex 'thread apply 1 bt 12'"
-        " -ex 'printf \"in the %s loop; craft state %d, lives %d, city %d, enemies %d of %d, "
-        "score %d, fuel %.1f, damage %d, game time %u ms, paused %d\\n\", game.loop, "
-        "game.craftState, game.lives, game.citiesCleared + 1, game.enemiesRemaining, "
-        "game.enemyCount, game.score, game.fuel, game.damage, game.gameMs, game.paused'"
-        " 2>&1 | grep -E '^#|loop;'";
-    std::string out;
-    if (FILE *pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out.empty() ? "(gdb could not see it)" : "\n" + out;
+    return gdbSees(pid,
+                   mainThreadCalls +
+                   " -ex 'printf \"in the %s loop; craft state %d, lives %d, city %d, enemies %d "
+                   "of %d, score %d, fuel %.1f, damage %d, game time %u ms, paused %d\\n\", "
+                   "game.loop, game.craftState, game.lives, game.citiesCleared + 1, "
+                   "game.enemiesRemaining, game.enemyCount, game.score, game.fuel, game.damage, "
+                   "game.gameMs, game.paused'");
 }

@@ -8,6 +8,8 @@
 // From now on every test has boundSeconds; where() tells where the game stood.
 void watchEveryTest(int boundSeconds, std::string (*where)());
 
-// The main thread's calls and the game's loop and main fields in process pid,
-// as gdb sees them: for a report of where a game stood.
+// The main thread's calls in process pid, as gdb sees them.
+std::string callsSeenByGdb(int pid);
+
+// The same, and the game's loop and main fields: for a game in another process.
 std::string gameSeenByGdb(int pid);

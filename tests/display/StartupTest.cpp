@@ -14,9 +14,9 @@
 #include "AllegroScreen.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
-#include "Zephyrion/Pause.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
+#include "Zephyrion/Pause.h"
 #include "Zephyrion/Zephyrion.h"
 #include "text/Ttf.h"
 

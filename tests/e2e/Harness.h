@@ -9,8 +9,8 @@
 
 #include <sys/types.h>
 
-// What a shell command writes on its standard output.
-std::string run(const std::string &command);
+#include "../common/Shell.h"
+
 
 // The test display's size, pixels: the game's own, so that its full screen at
 // the desktop's size shows the 800 x 600 picture pixel for pixel and a
