@@ -230,7 +230,7 @@ float addAngle255(float a, float b)
     return wrapOnce(a + b, 255.0f);
 }
 
-float fRand(float min, float max, int decimals)
+float fRand(Random &random, float min, float max, int decimals)
 {
     double scale = pow(10.0, decimals);
     int lo = (int)(min * scale), hi = (int)(max * scale);
@@ -243,7 +243,7 @@ float fRand(float min, float max, int decimals)
         lo = hi;
         hi = swap;
     }
-    return (float)((rand() % (hi - lo) + lo) / scale);
+    return (float)((nextRandom(random) % (hi - lo) + lo) / scale);
 }
 
 // ---- Primitives ----

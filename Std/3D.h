@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "Std/Random.h"
+
 // The one camera, which is also the player's craft. Angles in degrees except fov.
 struct Camera {
     float x;               // eye position, east
@@ -85,7 +87,7 @@ void moveAlongHeading(float *x, float *y, float *z, float yaw, float pitch, floa
 float addAngle360(float a, float b);
 float subAngle360(float a, float b);
 float addAngle255(float a, float b);
-float fRand(float min, float max, int decimals);
+float fRand(Random &random, float min, float max, int decimals);  // from min up, below max
 
 // ---- Primitives ----
 Rect *createRect(float width, float depth, unsigned char centreX, unsigned char centreZ);

@@ -2,9 +2,11 @@
 #include "Zephyrion/City.h"
 
 #include <cstdlib>
+#include <cstdint>
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Timers.h"
 
 static const int capBase = 400;      // tallest building's range at level 0, units
 static const int capPerLevel = 40;   // and how much each cleared city adds
@@ -15,7 +17,12 @@ static const int gapRange = 40, minGap = 10;
 static const float boundsMargin = 20;
 static const float markerSize = 10;   // the depot pyramids' width, depth and height
 static const float markerInset = 5;   // from the roof's edges
-static const float markerSpin = 3.0f; // turn steps per drawn frame
+static const float markerSpin = 3.0f; // turn steps a tick
+static const uint32_t collapseMs = 80;     // the collapse's beat
+static const float blastGrowth = 0.05f;    // of the building's width, per collapse tick
+static const float blastSpinStep = 2.0f;   // turn steps per collapse tick
+static const float blastShrink = 0.9f;     // scale kept per collapse tick
+static const float blastGoneScale = 0.02f; // below this the building is gone
 
 // Building colours: dark blue- and green-tinted boxes in a checkerboard,
 // brightening toward the city's edges from slot 5 of strip 6.
@@ -39,10 +46,10 @@ bool generateCity()
         blueTint = !blueTint;
         for (int i = 0; i < citySlots; i++) {
             CityCell &cell = game.city[i][j];
-            cell.height = (float)(rand() % (int)cap + minHeight);
-            cell.width = (float)(rand() % sizeRange + minSize);
-            cell.depth = (float)(rand() % sizeRange + minSize);
-            cell.gap = (float)(rand() % gapRange + minGap);
+            cell.height = (float)(nextRandom(game.logicRandom) % (int)cap + minHeight);
+            cell.width = (float)(nextRandom(game.logicRandom) % sizeRange + minSize);
+            cell.depth = (float)(nextRandom(game.logicRandom) % sizeRange + minSize);
+            cell.gap = (float)(nextRandom(game.logicRandom) % gapRange + minGap);
             cell.quad = createQuad(cell.width, cell.height, cell.depth, 1, 0, 0, 1);
             int dx = abs(tintCentreSlot - i), dz = abs(tintCentreStrip - j);
             cell.red = 0;
@@ -164,12 +171,41 @@ void freeCity()
 
 void drawDepotPyramids()
 {
-    for (Pyramid *marker : game.depotPyramids) {
-        if (!marker)
-            continue;
-        marker->transform.rotY = addAngle255(marker->transform.rotY, markerSpin);
-        drawPyramid(game.backBuffer, marker);
-    }
+    for (Pyramid *marker : game.depotPyramids)
+        if (marker)
+            drawPyramid(game.backBuffer, marker);
+}
+
+// The markers turn while the depot stands.
+void spinDepotMarkers()
+{
+    const CityCell &depot =
+        game.city[game.fuelDepotIndex % citySlots][game.fuelDepotIndex / citySlots];
+    if (depot.state != BuildingStanding)
+        return;
+    for (Pyramid *marker : game.depotPyramids)
+        if (marker)
+            marker->transform.rotY = addAngle255(marker->transform.rotY, markerSpin);
+}
+
+void collapseTick()
+{
+    for (int j = 0; j < cityStrips; j++)
+        for (int i = 0; i < citySlots; i++) {
+            CityCell &cell = game.city[i][j];
+            if (cell.state != BuildingExploding)
+                continue;
+            cell.blastDistance += cell.width * blastGrowth;
+            cell.blastSpin = addAngle255(cell.blastSpin, blastSpinStep);
+            cell.blastScale *= blastShrink;
+            if (cell.blastScale < blastGoneScale)
+                cell.state = BuildingDestroyed;
+        }
+}
+
+void startCollapseTimer()
+{
+    startTimer(CollapseTimer, collapseMs, collapseTick);
 }
 
 // A building whose box could not be made is left out, as are destroyed ones.

@@ -10,6 +10,7 @@
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
+#include "Zephyrion/Flight.h"
 #include "Zephyrion/Shots.h"
 
 static const int enemiesAllocLine = 1105;  // the error log's line for a failed allocation
@@ -50,10 +51,10 @@ static void destroyCubes(Enemy &e)
 static float pulseMinFor(int c)
 {
     if (c == 0)
-        return fRand(0.1f, 2.0f, 1);
+        return fRand(game.logicRandom, 0.1f, 2.0f, 1);
     if (2.0f - 0.2f * c <= 0.1f)
         return 0.1f;
-    return fRand(0.1f * c, 2.0f, 1);
+    return fRand(game.logicRandom, 0.1f * c, 2.0f, 1);
 }
 
 // An enemy is always whole: if one of its cubes cannot be made, none are kept
@@ -81,15 +82,15 @@ bool createEnemies()
             t.rotX = cubeTurns[k][0], t.rotY = cubeTurns[k][1], t.rotZ = cubeTurns[k][2];
         }
         e.pulseMin = pulseMinFor(c);
-        e.pulseMax = fRand(e.pulseMin, 2.0f, 1) + 0.5f;
-        e.speed = fRand(row.minSpeed, row.speedPerCity * c + row.maxSpeedBase, 2);
-        e.yaw = (float)(rand() % 360);
-        e.pitch = (float)(rand() % 360);
+        e.pulseMax = fRand(game.logicRandom, e.pulseMin, 2.0f, 1) + 0.5f;
+        e.speed = fRand(game.logicRandom, row.minSpeed, row.speedPerCity * c + row.maxSpeedBase, 2);
+        e.yaw = (float)(nextRandom(game.logicRandom) % 360);
+        e.pitch = (float)(nextRandom(game.logicRandom) % 360);
         e.state = EnemyActive;
         e.blastGrowing = 0;
         e.blastDistance = 0, e.blastSpin = 0, e.blastScale = 1.0f;
         for (int k = 0; k < enemyCubes; k++) {
-            e.cubes[k]->transform.scale = fRand(e.pulseMin, e.pulseMin, 1);
+            e.cubes[k]->transform.scale = fRand(game.logicRandom, e.pulseMin, e.pulseMin, 1);
             e.growing[k] = 1;
         }
     }
@@ -121,9 +122,9 @@ void placeEnemies()
     const CityBounds &b = game.cityBounds;
     for (int n = 0; n < game.enemyCount; n++) {
         Enemy &e = game.enemies[n];
-        float x = (float)(int)(rand() % spanOf(b.minX, b.maxX) + b.minX);
+        float x = (float)(int)(nextRandom(game.logicRandom) % spanOf(b.minX, b.maxX) + b.minX);
         float y = (float)(int)(b.minY - cubeSize * e.pulseMax);
-        float z = (float)(int)(rand() % spanOf(b.minZ, b.maxZ) + b.minZ);
+        float z = (float)(int)(nextRandom(game.logicRandom) % spanOf(b.minZ, b.maxZ) + b.minZ);
         putCubes(e, x, y, z);
     }
 }
@@ -202,7 +203,7 @@ static bool clampTo(float &v, float low, float high)
 
 static void moveEnemy(Enemy &e)
 {
-    if (rand() % driftOdds == 1) {
+    if (nextRandom(game.logicRandom) % driftOdds == 1) {
         e.yaw = addAngle360(e.yaw, driftYaw);
         e.pitch = addAngle360(e.pitch, driftPitch);
     }
@@ -264,20 +265,29 @@ static void explosionStep(Enemy &e)
     }
 }
 
-bool drawEnemies()
+// Four steps a tick for each exploding enemy, one for each of its cubes.
+void explodeEnemies()
 {
     for (int n = 0; n < game.enemyCount; n++) {
         Enemy &e = game.enemies[n];
-        if (e.state == EnemyActive) {
-            for (Quad *cube : e.cubes)
+        if (e.state != EnemyExploding)
+            continue;
+        for (int k = 0; k < enemyCubes; k++)
+            explosionStep(e);
+        if (!e.blastGrowing && e.blastDistance < 1.0f)
+            e.state = EnemyGone;
+    }
+}
+
+bool drawEnemies()
+{
+    for (int n = 0; n < game.enemyCount; n++) {
+        const Enemy &e = game.enemies[n];
+        for (const Quad *cube : e.cubes) {
+            if (e.state == EnemyActive)
                 drawQuad(game.backBuffer, cube);
-        } else if (e.state == EnemyExploding) {
-            for (Quad *cube : e.cubes) {
-                explosionStep(e);
+            else if (e.state == EnemyExploding)
                 drawQuadBlast(game.backBuffer, cube, e.blastDistance, e.blastSpin, e.blastScale);
-                if (!e.blastGrowing && e.blastDistance < 1.0f)
-                    e.state = EnemyGone;
-            }
         }
     }
     return true;

@@ -1,6 +1,7 @@
 // The enemies: clusters of four pulsing cubes that roam the air over the city,
 // bounce off its limits and its buildings, and ram the craft. The game loop
-// sets them up and frees them per city; every frame moves and draws them.
+// sets them up and frees them per city; every tick moves them and steps their
+// explosions, every frame draws them.
 #pragma once
 
 bool setupEnemies();  // false when they could not be made: the game cannot go on
@@ -9,4 +10,5 @@ bool createEnemies();
 void placeEnemies();
 void moveEnemies();
 int enemyHitsBuilding(float x, float y, float z, float size);
+void explodeEnemies();
 bool drawEnemies();

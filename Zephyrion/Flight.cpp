@@ -7,9 +7,9 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
-#include "Zephyrion/PadControls.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Shots.h"
+#include "Zephyrion/TickCommand.h"
 #include "Zephyrion/Timers.h"
 
 static const float crashPitchStep = 3.0f;   // degrees a frame the nose drops while falling
@@ -31,35 +31,20 @@ static const float pushBack = -3.0f;        // a bounce moves the craft back 3 x
 static const float bounceKeep = 0.75f;      // of the speed, after a bounce
 static const int hardDifficulty = 3;
 static const int hardCollisionDamage = 50;
+static const int maxDamage = 50;            // the craft goes down beyond this
+static const int crackTop = 50;             // a crack starts at least this far below the top
+static const int crackLean = 50;            // degrees either side of straight down, at most
+static const uint32_t recoveryMs = 120;     // the collision recovery's beat
+static const float recoveryDamping = 0.75f; // speed kept per recovery tick
+static const float recoveryStopSpeed = 0.5f;// below this the recovery is over
+static const uint32_t fuelMs = 1000;        // the fuel burn's beat
+static const float burnPerSpeed = 0.1f / 4; // fuel per unit of |speed| and of difficulty, a second
+static const float idleBurn = 0.5f;         // fuel a second whatever the speed
 
 static void keepPitchInRange()
 {
     if (camera->pitch > pitchDownLimit && camera->pitch < pitchUpLimit)
         camera->pitch = pitchDownLimit;
-}
-
-static bool down(int binding)
-{
-    return key[game.keyBindings[binding]] != 0;
-}
-
-int mouseDivisor()
-{
-    int ratio = game.settings.mouseRatio >= 1 ? game.settings.mouseRatio : 1;
-    if (game.settings.sensitivity == 1)
-        return 3 * ratio;
-    if (game.settings.sensitivity == 3)
-        return 2 * ratio;
-    return ratio;
-}
-
-// F1 or F2 held with Shift, Ctrl or Alt: the developers' keys that clear the
-// city and show the frame rate. The lock keys do not count: Num Lock is on by
-// default on many desktops, and a bare F1 must not clear the city.
-static bool withShifts(int scancode)
-{
-    const int shifts = KB_SHIFT_FLAG | KB_CTRL_FLAG | KB_ALT_FLAG;
-    return key[scancode] && (key_shifts & shifts) != 0;
 }
 
 static void recoveryTurn(float &angle)
@@ -69,14 +54,8 @@ static void recoveryTurn(float &angle)
         game.recoveryMode = 1;
 }
 
-// A key held is a full push either way; else the pad's, -1..1.
-static float push(int less, int more, float pad)
-{
-    return down(less) ? -1.0f : down(more) ? 1.0f : pad;
-}
-
 // The craft banks into a turn, as far as it is fast and the turn hard.
-static void turn(int mx, const PadFlight &pad)
+static void turn(const TickCommand &cmd)
 {
     if (game.collisionFlag) {
         if (game.recoveryMode == 2)
@@ -86,7 +65,7 @@ static void turn(int mx, const PadFlight &pad)
         return;
     }
     float rate = (float)game.settings.sensitivity;
-    float steer = push(BindLeft, BindRight, pad.turn);
+    float steer = commandTravel(cmd.turn);
     if (steer < 0) {
         camera->yaw = subAngle360(camera->yaw, rate * -steer);
         camera->roll = camera->speed * -steer;
@@ -96,6 +75,7 @@ static void turn(int mx, const PadFlight &pad)
     } else {
         camera->roll = 0;
     }
+    int mx = cmd.mouseX;
     if (game.settings.useMouse && mx < 0)
         camera->yaw = subAngle360(camera->yaw, (float)-mx);
     else if (game.settings.useMouse && mx > 0)
@@ -115,38 +95,39 @@ static void noseUp(float degrees)
         camera->pitch = pitchUpLimit;
 }
 
-static void throttle(const PadFlight &pad)
+static void throttle(const TickCommand &cmd)
 {
-    if (down(BindAccelerate) || pad.faster)
+    if (cmd.buttons & CmdFaster)
         camera->speed = camera->speed + speedStep;
-    else if (down(BindDeccelerate) || pad.slower)
+    else if (cmd.buttons & CmdSlower)
         camera->speed = camera->speed - speedStep;
 }
 
 // The right mouse button is a throttle: held it speeds up, released it takes
 // 0.5 off a forward speed every frame.
-static void mouseThrottle()
+static void mouseThrottle(const TickCommand &cmd)
 {
-    if (mouse_b & 2)
+    if (cmd.buttons & CmdMouseThrottle)
         camera->speed = camera->speed + speedStep;
     else if (camera->speed > 0)
         camera->speed = camera->speed - speedStep;
 }
 
-static void modernControls(int my, const PadFlight &pad)
+static void modernControls(const TickCommand &cmd)
 {
-    float pitch = down(BindPitchForward) ? 1.0f : down(BindPitchBack) ? -1.0f : pad.forward;
+    float pitch = commandTravel(cmd.forward);
+    int my = cmd.mouseY;
     if (pitch > 0)
         noseDown(pitchStep * pitch);
     else if (pitch < 0)
         noseUp(pitchStep * -pitch);
-    throttle(pad);
+    throttle(cmd);
     if (game.settings.useMouse) {
         if (my < 0)
             noseDown((float)-my);
         else if (my > 0)
             noseUp((float)my);
-        mouseThrottle();
+        mouseThrottle(cmd);
     }
 }
 
@@ -163,9 +144,10 @@ static float clampFloat(float v, float low, float high)
     return v < low ? low : v > high ? high : v;
 }
 
-static void oldSchoolControls(int my, const PadFlight &pad)
+static void oldSchoolControls(const TickCommand &cmd)
 {
-    throttle(pad);
+    int my = cmd.mouseY;
+    throttle(cmd);
     if (game.collisionFlag) {
         if (camera->pitch > 0 && camera->pitch < pitchDownLimit)
             camera->pitch -= 1;
@@ -175,7 +157,7 @@ static void oldSchoolControls(int my, const PadFlight &pad)
         camera->pitch = camera->speed >= 0 ? (float)camera->speed : -(float)camera->speed;
     }
     // Forward, as the key Up drives it by default: the craft sinks.
-    float sink = push(BindTorqueIncrease, BindTorqueDecrease, pad.forward);
+    float sink = commandTravel(cmd.forward);
     if (sink < 0)
         camera->torque = camera->torque - torqueStep * -sink;
     else if (sink > 0)
@@ -187,40 +169,30 @@ static void oldSchoolControls(int my, const PadFlight &pad)
             decayTorque();
         else
             camera->torque = camera->torque + (float)my;
-        mouseThrottle();
+        mouseThrottle(cmd);
     }
     camera->torque = clampFloat(camera->torque, -topTorque, topTorque);
 }
 
-void readControls()
+void applyControls(const TickCommand &cmd)
 {
-    poll_keyboard();
-    int mx = 0, my = 0;
-    if (game.settings.useMouse) {
-        poll_mouse();
-        get_mouse_mickeys(&mx, &my);
-        mx /= mouseDivisor();
-        my /= mouseDivisor();
-    }
-    if (withShifts(KEY_F1))
+    if (cmd.buttons & CmdClearCity)
         game.enemiesRemaining = 0;
-    if (withShifts(KEY_F2))
+    if (cmd.buttons & CmdToggleFps)
         game.settings.showFPS = !game.settings.showFPS;
-    PadFlight pad = padFlight();
-    turn(mx, pad);
-    bool fire = down(BindFire) || pad.fire || (game.settings.useMouse && (mouse_b & 1));
-    if (fire && !game.beamActive)
+    turn(cmd);
+    bool mouseFires = game.settings.useMouse && (cmd.buttons & CmdMouseFire);
+    if (((cmd.buttons & CmdFire) || mouseFires) && !game.beamActive)
         startShot();
     if (game.settings.oldSchool)
-        oldSchoolControls(my, pad);
+        oldSchoolControls(cmd);
     else
-        modernControls(my, pad);
-    if (down(BindStop) || pad.stop) {
+        modernControls(cmd);
+    if (cmd.buttons & CmdStop) {
         camera->speed = 0;
         camera->torque = 0;
     }
     camera->speed = clampFloat(camera->speed, -topSpeed, topSpeed);
-    position_mouse(SCREEN_W / 2, SCREEN_H / 2);
 }
 
 void moveCraft()
@@ -390,24 +362,27 @@ void startCrashing()
         play_sample(game.samples.crashDive, 255, 128, 1000, 1);
 }
 
-// The crash silences the life, and its explosion plays to its end before the
-// life is over, while the city's time goes on. A silent driver reports the
-// voice's position as -1 at once.
+// The crash silences the life; its explosion sounds while the frame loop
+// waits out the sample's length in ticks (crashWaitTicks).
 void destroyCraft()
 {
-    InLoop here("crash");
     game.craftState = Destroyed;
     if (game.samples.crashDive)
         stop_sample(game.samples.crashDive);
     endShot();
     stopBeamLoop();
-    if (!game.samples.crashExplosion)
-        return;
-    int voice = play_sample(game.samples.crashExplosion, 255, 128, 1000, 0);
-    while (voice >= 0 && voice_get_position(voice) != -1) {
-        runGameTimers();
-        rest(0);
-    }
+    playOnce(game.samples.crashExplosion);
+}
+
+// The explosion's length, rounded up to whole ticks: the same on every
+// machine, with or without a sound card.
+int crashWaitTicks()
+{
+    const SAMPLE *boom = game.samples.crashExplosion;
+    if (!boom || boom->freq <= 0 || game.tickMs == 0)
+        return 0;
+    uint64_t ms = (uint64_t)boom->len * 1000 / (uint64_t)boom->freq;
+    return (int)((ms + game.tickMs - 1) / game.tickMs);
 }
 
 void crashStep()
@@ -423,5 +398,83 @@ void crashStep()
         destroyCraft();
         game.lives--;
     }
-    poll_keyboard();
+}
+
+void recoveryTick()
+{
+    if (!game.collisionFlag || game.recoveryMode != 1)
+        return;
+    camera->speed *= recoveryDamping;
+    if (fabsf(camera->speed) < recoveryStopSpeed) {
+        camera->speed = 0;
+        game.collisionFlag = false;
+        if (game.settings.oldSchool)
+            camera->torque = 0;
+    }
+}
+
+// Only a craft in the air and under the player's control burns fuel: not on
+// the autopilot's approach, not while it falls.
+void fuelTick()
+{
+    if (!(camera->y < 0) || game.craftState != Flying)
+        return;
+    game.fuel -= fabsf(camera->speed) * burnPerSpeed * game.difficultyFactor + idleBurn;
+    if (game.fuel < 0) {
+        game.fuel = 0;
+        startCrashing();
+    }
+}
+
+void startRecoveryTimer()
+{
+    startTimer(RecoveryTimer, recoveryMs, recoveryTick);
+}
+
+void startFuelTimer()
+{
+    startTimer(FuelTimer, fuelMs, fuelTick);
+}
+
+void applyDamage(int amount)
+{
+    if (game.craftState == Flying) {
+        game.damage += amount;
+        if (game.damage > maxDamage) {
+            game.damage = maxDamage;
+            startCrashing();
+        }
+    }
+    if (game.crackCount < maxCracks) {
+        addCrack();
+        game.crackCount++;
+    }
+}
+
+// A crack runs down the screen from near the top in five leaning segments,
+// each as long as its start lies below the top edge. Each segment's lean is
+// drawn before its start (only the first start is drawn at all).
+void addCrack()
+{
+    Crack &crack = game.cracks[game.crackCount];
+    int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
+    // A screen 250 high or less has no band to start in: its cracks start 50 down.
+    int startSpan = h / 5 - crackTop > 0 ? h / 5 - crackTop : 1;
+    int x = 0, y = 0;
+    for (int n = 0; n < crackSegments; n++) {
+        CrackSegment &s = crack.segments[n];
+        float a = (float)(nextRandom(game.logicRandom) % crackLean);
+        if (nextRandom(game.logicRandom) % 2)
+            a = subAngle360(360, a);
+        if (n == 0)
+            x = nextRandom(game.logicRandom) % w, y = nextRandom(game.logicRandom) % startSpan + crackTop;
+        double r = a * 3.14159 / 180;
+        s.x1 = x, s.y1 = y;
+        s.x2 = x - (int)(y * sin(r));
+        s.y2 = y + (int)(y * cos(r));
+        int shortBy = y / 5 > 0 ? nextRandom(game.logicRandom) % (y / 5) : 0;
+        int length = y - shortBy;
+        x = x - (int)(length * sin(r));
+        y = y + (int)(length * cos(r));
+    }
 }

@@ -11,10 +11,10 @@
 #include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Hud.h"
-#include "Zephyrion/PadControls.h"
-#include "Zephyrion/Pause.h"
+#include "Zephyrion/Demo.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
+#include "text/Ttf.h"
 
 static const int restEveryFrameMs = 10;  // every frame yields this long, whatever the pacing
 static const uint32_t fpsWindowMs = 1000;
@@ -53,9 +53,10 @@ void presentFrame()
         game.pacingStarted = true;
     }
     presentBitmap(game.backBuffer);
+    game.framesPresented++;
     serveInput();
     uint32_t wait = pacingWait(game.msTicks, game.lastFrameTicks, game.frameTime);
-    if (wait)
+    if (wait && game.replay != TimedReplay)
         rest(wait);
     game.lastFrameTicks = game.msTicks;
 }
@@ -66,14 +67,38 @@ static void trace(const char *label)
         logTrace(label);
 }
 
-// The beam-on-building loop starts once per continuous hit, not every frame.
-static void beamStep()
+// Over a game the attract mode shows: "Demo", and whose game it is.
+static void drawReplayCaption()
+{
+    const char *lines[] = {"Demo", game.replayCaption};
+    const int heights[] = {36, 18}, rise[] = {150, 110};
+    for (int n = 0; n < 2; n++) {
+        ttf_set_height(game.gameFont, heights[n]);
+        int x = (game.screenWidth - ttf_text_width(game.gameFont, lines[n])) / 2;
+        ttf_draw_text(game.backBuffer, game.gameFont, lines[n], x, game.screenHeight / 2 + rise[n] - 40,
+                      makecol(255, 255, 255));
+    }
+}
+
+void finishFrame()
+{
+    if (game.replay == AttractReplay)
+        drawReplayCaption();
+    if (game.replay != TimedReplay)
+        rest(restEveryFrameMs);
+    trace("Processing complete (incl. rest)");
+    presentFrame();
+    trace("Screen blitted");
+    game.frameCount++;
+}
+
+// The beam-on-building loop starts once per continuous hit, not every tick.
+static void beamTick()
 {
     if (!game.beamActive) {
         stopBeamLoop();
         return;
     }
-    drawBeams();
     bool onBuilding = fireBeam();
     trace("Firing");
     if (onBuilding && game.beamVoice == -1 && game.samples.beamOnBuilding)
@@ -82,44 +107,74 @@ static void beamStep()
         stopBeamLoop();
 }
 
+// A tick begins where the controls are read, right after the last frame was
+// shown, so that what the player does moves the very next picture.
+int flightTick(const TickCommand &cmd)
+{
+    if (game.craftState == Flying) {
+        applyControls(cmd);
+        trace("Processed keys");
+    } else {
+        crashStep();
+    }
+    if (cmd.buttons & (CmdEscape | CmdQuit))
+        return EscapePressed;
+    if (game.craftState == Destroyed)
+        return CraftCrashed;
+    if (game.enemiesRemaining <= 0)
+        return CityCleared;
+    runGameTimers();
+    moveCraft();
+    clampCraft();
+    moveEnemies();
+    trace("Calculated positions");
+    explodeEnemies();
+    spinDepotMarkers();
+    hudTick();
+    beamTick();
+    return -1;
+}
+
+void drawFlightFrame()
+{
+    clear_bitmap(game.backBuffer);
+    clearZBuffer();
+    trace("Cleared buffer");
+    drawCity();
+    trace("Drawn City");
+    drawEnemies();
+    trace("Drawn Enemies");
+    countFrame();
+    drawHud(0);
+    trace("Drawn HUD");
+    if (game.beamActive)
+        drawBeams();
+}
+
+// The explosion sounds to its end over the last frame, while the city's time
+// goes on, a tick in each tick's length of real time.
+static void waitOutTheCrash()
+{
+    InLoop here("crash");
+    for (int n = crashWaitTicks(); n > 0; n--) {
+        if (nextTickCommand(false).buttons & CmdQuit)
+            return;
+        runGameTimers();
+        if (game.replay != TimedReplay)
+            restServingInput((int)game.tickMs);
+    }
+}
+
 int runCityFrames()
 {
     InLoop here("flight");
-    bool quit = false;
-    while (!quit && game.craftState != Destroyed && game.enemiesRemaining > 0) {
-        runGameTimers();
-        clear_bitmap(game.backBuffer);
-        clearZBuffer();
-        trace("Cleared buffer");
-        moveCraft();
-        clampCraft();
-        moveEnemies();
-        trace("Calculated positions");
-        drawCity();
-        trace("Drawn City");
-        drawEnemies();
-        trace("Drawn Enemies");
-        countFrame();
-        drawHud(0);
-        trace("Drawn HUD");
-        beamStep();
-        rest(restEveryFrameMs);
-        trace("Processing complete (incl. rest)");
-        presentFrame();
-        trace("Screen blitted");
-        game.frameCount++;
-        if (game.craftState == Flying) {
-            readControls();
-            trace("Processed keys");
-        } else {
-            crashStep();
-        }
-        if (key[KEY_ESC] || padEndHeld() || quitRequested())
-            quit = true;
-        else if (pauseWanted())
-            quit = !pauseGame();
+    for (;;) {
+        int result = flightTick(nextTickCommand(true));
+        if (result == CraftCrashed)
+            waitOutTheCrash();
+        if (result >= 0)
+            return result;
+        drawFlightFrame();
+        finishFrame();
     }
-    if (quit)
-        return EscapePressed;
-    return game.craftState == Destroyed ? CraftCrashed : CityCleared;
 }

@@ -9,7 +9,9 @@
 #include "Std/Display.h"
 #include "Std/Gamepad.h"
 #include "Zephyrion/City.h"
+#include "Zephyrion/Demo.h"
 #include "Zephyrion/Enemies.h"
+#include "Zephyrion/Flight.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/HighScores.h"
@@ -80,6 +82,8 @@ bool nextCity()
     return made;
 }
 
+// Everything of the game in play starts afresh, so that a game depends only
+// on its city's seed, its settings and its tick commands: a demo replays it.
 bool beginGame()
 {
     game.lives = game.settings.numLives;
@@ -87,14 +91,26 @@ bool beginGame()
     game.firstApproach = true;
     game.craftState = Flying;
     game.crackCount = game.damage = 0;
+    game.collisionFlag = game.beamActive = game.recoveryTurnUp = false;
+    game.recoveryMode = 1;
+    game.recoveryTarget = 0;
+    game.lowFuelBlinkOn = false;
+    game.lowFuelToggledMs = 0;
+    for (Pyramid *marker : game.depotPyramids)
+        if (marker)
+            marker->transform.rotY = 0;
     setDifficulty();
-    startGameTimers();
+    resetGameTime(frameTimeFor(game.settings.frameRate));
+    startRecoveryTimer();
+    startCollapseTimer();
     // A focus lost, a display switched or a pad pulled out before the game
     // began does not pause it.
     focusLost();
     displaySwitched();
     gamepadPulledOut();
-    return setupEnemies();
+    bool made = setupEnemies();
+    beginDemo();
+    return made;
 }
 
 // A crash replays the same city, with its ruins and its surviving enemies;
@@ -141,12 +157,14 @@ bool runGame()
             going = going && made;
         }
     }
+    endDemo();
     // Game time ends with the game: nothing burns fuel behind the title
     // screen, and no crash starts there.
     stopGameTimers();
     game.craftState = Flying;
     endGameSounds();
     freeEnemies();
-    gameOver();  // a game that could not go on still has its score
+    if (!game.replay)
+        gameOver();  // a game that could not go on still has its score
     return made;
 }

@@ -9,6 +9,7 @@
 
 #include "Std/3D.h"
 #include "Std/Clock.h"
+#include "Std/Random.h"
 
 // ---- Settings ("Zephyrion.cfg") ----
 
@@ -57,6 +58,7 @@ struct HighScoreEntry {
     char name[4];  // the player's initials: up to 3 characters, NUL-terminated
     int cities;    // cities cleared in that game, 0 and up
     int rating;    // overall rating, index 0..5 into the rating table (5 is "None")
+    int demo;      // its game's demo, "demos/top-<demo>.zdemo"; 0 when it has none
 };
 
 // ---- Assets: loaded at start-up, released at shutdown ----
@@ -169,6 +171,11 @@ enum CraftState { Flying = 0, Crashing = 1, Destroyed = 2, Autopilot = 3 };
 // The timers that run on game time (the clock runs on its own thread).
 enum GameTimer { RecoveryTimer, CollapseTimer, FuelTimer, FireTimer, gameTimerCount };
 
+// Whether the game in play is a replay, and how it is shown: at its own pace
+// with its sounds, or as fast as it can be drawn in silence.
+// The title's attract mode is watched too, and any key ends it.
+enum Replay { NoReplay = 0, WatchedReplay = 1, TimedReplay = 2, AttractReplay = 3 };
+
 // What a life's frame loop ended with.
 enum CityResult { EscapePressed = 0, CraftCrashed = 1, CityCleared = 2 };
 
@@ -194,13 +201,20 @@ struct GameState {
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
     Samples samples = {};         // all non-null once start-up has loaded them
 
-    // Time: the clock runs by itself from start-up; game time follows it while a city is in play.
+    // Time: the clock runs by itself from start-up; game time moves a tick at a time.
     MsClock msTicks = 0u;             // ms since start-up; wraps, so compare differences
-    uint32_t gameMs = 0;              // ms of game time: runs while a city is in play, not while paused
-    uint32_t gameClockSeen = 0;       // msTicks when game time last caught up with the clock
-    bool paused = false;              // the game stands still: P, Pause or a lost focus
+    uint32_t tickMs = 33;             // ms of game time a tick: 1000 / FrameRate, fixed as a game begins
+    uint32_t tick = 0;                // ticks since the game began, 0 up
+    uint32_t gameMs = 0;              // ms of game time since the game began: tick x tickMs
+    bool paused = false;              // the pause is up: P, Pause or a lost focus; no tick runs
     bool timerRunning[gameTimerCount] = {};  // which of the game's timers are on
     uint32_t timerDue[gameTimerCount] = {};  // gameMs at which each running timer next fires
+    uint32_t timerPeriod[gameTimerCount] = {};  // ms between its firings, as its owner set it
+
+    // Randomness: the logic's numbers are the game's, the picture's its own
+    uint32_t citySeed = 0;            // what the logic's generator was seeded with for the city shown
+    Random logicRandom = {};          // the city, the enemies, their drift, the cracks
+    Random pictureRandom = {};        // the beam's flicker and the intro's stripes only
 
     // The game in play
     int lives = 0;                    // lives left; the game goes on while above 0
@@ -225,6 +239,15 @@ struct GameState {
     int recoveryMode = 1;             // 1 coast to a stop, 2 turn the yaw, 3 turn the pitch
     float recoveryTarget = 0;         // degrees, 0..360: what mode 2 or 3 turns toward
     bool recoveryTurnUp = false;      // the recovery turn adds 3 degrees a frame, else subtracts
+
+    // HUD: the low-fuel warning's blink
+    bool lowFuelBlinkOn = false;      // "Fuel is Low" shows this second
+    uint32_t lowFuelToggledMs = 0;    // gameMs of its last change
+
+    // Demos: every game is recorded; a replay plays one back and keeps nothing of it
+    int replay = NoReplay;            // Replay: NoReplay, WatchedReplay, TimedReplay, AttractReplay
+    char replayCaption[40] = "";      // over an attract-mode replay: whose game it is; else empty
+    uint32_t framesPresented = 0;     // frames shown since the program started, for the timedemo
 
     // Frame pacing, shared by every loop that presents frames
     int frameCount = 0;               // frames presented since the last frames-per-second update
@@ -257,3 +280,7 @@ struct InLoop {
 // The loop and the main fields of the game in play, in a line: where the game
 // stood, for a report of a test that ran too long.
 void describeGame(char *out, int size);
+
+// A hash of everything a tick changes, to tell whether a replay is in step.
+// The cracks' places on the screen are left out: they follow the screen's size.
+uint32_t hashGameState();

@@ -8,6 +8,7 @@
 
 #include "Std/Display.h"
 #include "Std/Platform.h"
+#include "Zephyrion/Demo.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/PadControls.h"
 #include "Zephyrion/Settings.h"
@@ -201,8 +202,11 @@ void gameOver()
     int row = findHighScoreSlot();
     if (row == -1)
         return;
+    int dropped = game.highScores[highScoreRows - 1].demo;  // leaves the table with its row
     insertHighScoreSlot(row);
-    enterInitials(row);
+    game.highScores[row].demo = keepGameDemo(dropped);
+    enterInitials(row);  // the table is written with the row
+    dropRowDemo(dropped);
 }
 
 void showHighScores()

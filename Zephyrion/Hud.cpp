@@ -25,9 +25,6 @@ static const uint32_t lowFuelBlinkMs = 1000;
 static const int lowFuelBeepVolume = 100;
 static const int margin = 10;
 
-static bool blinkOn = false;         // the low-fuel message's blink, kept for the whole run
-static uint32_t lastToggle = 0;
-static bool blinkStarted = false;
 
 static int w(const BITMAP *b)
 {
@@ -124,14 +121,14 @@ static void centred(const char *s, int height, int y, int colour)
 
 // Below 20 the warning shows for a second and hides for a second, with a beep
 // at every change; an empty tank shows its own message and never beeps.
-static void lowFuelBlink()
+void hudTick()
 {
     float fuel = game.fuel;
     if (fuel == 0 || fuel >= lowFuel)
         return;
-    if (game.msTicks - lastToggle > lowFuelBlinkMs) {
-        blinkOn = !blinkOn;
-        lastToggle = game.msTicks;
+    if (game.gameMs - game.lowFuelToggledMs > lowFuelBlinkMs) {
+        game.lowFuelBlinkOn = !game.lowFuelBlinkOn;
+        game.lowFuelToggledMs = game.gameMs;
         playOnce(game.samples.lowFuel, lowFuelBeepVolume);
     }
 }
@@ -147,10 +144,9 @@ static void drawTexts()
         centred("Autopilot Engaged", 24, 50, red);
     }
     float fuel = game.fuel;
-    lowFuelBlink();
     if (fuel == 0)
         centred("Out of Fuel", 24, 70, red);
-    else if (fuel / 100 * 100 < lowFuel && blinkOn)
+    else if (fuel / 100 * 100 < lowFuel && game.lowFuelBlinkOn)
         centred("Fuel is Low", 24, 70, makecol(180, 0, 0));
     if (game.craftState == Crashing)
         centred("Ship Crashing", 36, game.backBuffer->h / 2, red);
@@ -164,10 +160,6 @@ static void drawTexts()
 
 void drawHud(int autopilot)
 {
-    if (!blinkStarted) {
-        lastToggle = game.msTicks;
-        blinkStarted = true;
-    }
     const Bitmaps &b = game.bitmaps;
     int W = game.backBuffer->w, H = game.backBuffer->h;
     int cx = W / 2, cy = H - h(b.radarDir) / 2;

@@ -5,3 +5,4 @@
 #pragma once
 
 void drawHud(int autopilot);
+void hudTick();  // a tick of the low-fuel warning's blink and beep

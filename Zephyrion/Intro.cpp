@@ -50,7 +50,7 @@ static void presentIntroFrame()
 static void drawStripes(bool &yellow)
 {
     int h = game.screenHeight;
-    for (int y = 0; y < h; y += rand() % (bandHeight - shortestBandStep) + shortestBandStep) {
+    for (int y = 0; y < h; y += nextRandom(game.pictureRandom) % (bandHeight - shortestBandStep) + shortestBandStep) {
         int colour = yellow ? makecol(255, 255, 0) : makecol(0, 0, 255);
         yellow = !yellow;
         rectfill(game.backBuffer, 0, y, game.screenWidth, y + bandHeight, colour);

@@ -7,9 +7,9 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-int main()
+int main(int argc, char **argv)
 {
-    int status = zephyrionMain();
+    int status = zephyrionMain(argc, argv);
 #if defined(__SANITIZE_ADDRESS__)
     // A checked build looks for leaks now: at exit Allegro has unloaded its
     // driver modules, and what they hold could no longer be told apart.

@@ -8,7 +8,6 @@
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/PadControls.h"
-#include "Zephyrion/Timers.h"
 #include "text/Ttf.h"
 
 static const int pollMs = 10;
@@ -96,7 +95,7 @@ static void waitForPauseKeyUp()
 bool pauseGame()
 {
     InLoop here("pause");
-    pauseGameTime();
+    game.paused = true;
     int held[lifeLoops];
     int heldCount = holdLoops(held);
     showPaused();
@@ -104,11 +103,11 @@ bool pauseGame()
     while (!leaving() && !pauseKeyDown())
         waitABit();
     waitForPauseKeyUp();  // the key that goes on
+    game.paused = false;
     if (leaving())
         return false;  // the life's end silences what is held
     for (int i = 0; i < heldCount; i++)
         voice_start(held[i]);
-    resumeGameTime();
     if (game.settings.useMouse) {  // what the mouse did meanwhile does not steer
         int mx, my;
         get_mouse_mickeys(&mx, &my);

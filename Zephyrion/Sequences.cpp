@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "Std/3D.h"
-#include "Std/Platform.h"
 #include "Zephyrion/City.h"
+#include "Zephyrion/Demo.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
@@ -21,7 +21,6 @@ static const float sequenceViewDistance = 10000.0f;  // the whole city in view
 static const uint32_t blinkMs = 600;
 static const uint32_t briefingStepMs = 1600;
 static const int briefingLines = 3;
-static const int restEveryFrameMs = 10;
 static const float approachStartZ = -800, approachStartY = -500;
 static const float flyingHeight = -20;
 static const float glideStep = 5, descentStep = 3;
@@ -29,14 +28,15 @@ static const float exitTopY = -2000, climbStep = 9, exitBackZ = -800, exitBackSt
 static const float restingPitch = 30, steepestUp = 280;
 static const int cityClearedPoints = 500;
 
+// "Autopilot Engaged" blinks on game time.
 struct Blink {
     bool on = false;
-    uint32_t toggled = 0;
+    uint32_t toggled = game.gameMs;
     void step()
     {
-        if (game.msTicks - toggled > blinkMs) {
+        if (game.gameMs - toggled > blinkMs) {
             on = !on;
-            toggled = game.msTicks;
+            toggled = game.gameMs;
         }
     }
 };
@@ -54,27 +54,30 @@ static void centred(const char *s, int height, int y, int r, int g, int b)
     ttf_draw_text(game.backBuffer, game.gameFont, s, x, y, makecol(r, g, b));
 }
 
-static void finishFrame()
-{
-    rest(restEveryFrameMs);
-    presentFrame();
-    game.frameCount++;
-}
-
-// The city, the enemies (moving only on the way in), the HUD without its
-// aiming aids, and the blinking "Autopilot Engaged".
-static void drawAutopilotFrame(Blink &blink, bool enemiesMove)
+// What moves in a tick of either sequence besides the craft: game time, the
+// enemies (only on the way in), their explosions, the depot's markers, the
+// low-fuel warning and the blink.
+static void autopilotTick(Blink &blink, bool enemiesMove)
 {
     runGameTimers();
+    if (enemiesMove)
+        moveEnemies();
+    explodeEnemies();
+    spinDepotMarkers();
+    hudTick();
+    blink.step();
+}
+
+// The city, the enemies, the HUD without its aiming aids, and the blinking
+// "Autopilot Engaged".
+static void drawAutopilotFrame(const Blink &blink)
+{
     clear_bitmap(game.backBuffer);
     clearZBuffer();
     drawCity();
-    if (enemiesMove)
-        moveEnemies();
     drawEnemies();
     countFrame();
     drawHud(1);
-    blink.step();
     if (blink.on)
         centred("Autopilot Engaged", 24, 30, 255, 0, 0);
 }
@@ -97,34 +100,35 @@ void approachCity()
 {
     InLoop here("approach");
     Blink blink;
-    blink.toggled = game.msTicks;
-    uint32_t briefingStep = game.msTicks;
+    uint32_t briefingStep = game.gameMs;
     int briefing = 0;
     camera->z = approachStartZ;
     float viewDistance = getViewDistance();
     setViewDistance(sequenceViewDistance);
     game.craftState = Autopilot;
     camera->y = approachStartY;
-    while (camera->y < flyingHeight && !quitRequested()) {
+    while (camera->y < flyingHeight) {
+        if (nextTickCommand(false).buttons & CmdQuit)
+            break;
         if (camera->z < flyingHeight)
             camera->z += glideStep;
         if (camera->pitch > 0)
             camera->pitch = subAngle360(camera->pitch, 1);
-        drawAutopilotFrame(blink, true);
+        autopilotTick(blink, true);
+        if (game.firstApproach && game.gameMs - briefingStep > briefingStepMs) {
+            briefingStep = game.gameMs;
+            if (++briefing <= briefingLines)
+                playOnce(game.samples.briefing);
+        }
+        camera->y = camera->y + descentStep;
+        drawAutopilotFrame(blink);
         char line[64];
         snprintf(line, sizeof line, "Approaching City - %d -", game.citiesCleared + 1);
         centred(line, 24, 50, 255, 255, 255);
         centred("Image Enhancer Enabled - Enemies Now Visible", 16, 100, 230, 230, 230);
-        if (game.firstApproach) {
-            if (game.msTicks - briefingStep > briefingStepMs) {
-                briefingStep = game.msTicks;
-                if (++briefing <= briefingLines)
-                    playOnce(game.samples.briefing);
-            }
+        if (game.firstApproach)
             drawBriefing(briefing);
-        }
         finishFrame();
-        camera->y = camera->y + descentStep;
     }
     setViewDistance(viewDistance);
     game.craftState = Flying;
@@ -134,12 +138,13 @@ void exitCity(int rating)
 {
     InLoop here("exit");
     Blink blink;
-    blink.toggled = game.msTicks;
     float viewDistance = getViewDistance();
     setViewDistance(sequenceViewDistance);
     game.score += cityClearedPoints;
     game.craftState = Autopilot;
-    while (camera->y > exitTopY && !quitRequested()) {
+    while (camera->y > exitTopY) {
+        if (nextTickCommand(false).buttons & CmdQuit)
+            break;
         if (camera->pitch < restingPitch || camera->pitch >= steepestUp)
             camera->pitch = addAngle360(camera->pitch, 1);
         if (camera->yaw > 0 && camera->yaw <= 180)
@@ -148,7 +153,9 @@ void exitCity(int rating)
             camera->yaw = addAngle360(camera->yaw, 1);
         if (camera->z > exitBackZ)
             camera->z -= exitBackStep;
-        drawAutopilotFrame(blink, false);
+        autopilotTick(blink, false);
+        camera->y = camera->y - climbStep;
+        drawAutopilotFrame(blink);
         centred("Exiting City", 24, 50, 255, 255, 255);
         centred("City Cleared", 48, 150, 140, 140, 140);
         char line[64];
@@ -157,7 +164,6 @@ void exitCity(int rating)
         snprintf(line, sizeof line, "Rating - %s", ratingNameOf(rating));
         centred(line, 18, 230, 160, 160, 160);
         finishFrame();
-        camera->y = camera->y - climbStep;
     }
     setViewDistance(viewDistance);
 }

@@ -1,5 +1,5 @@
-// The configuration file: sections "Settings", "Keys", "HighScore", "Misc", "Display", "Sound"
-// and "Gamepad".
+// The configuration file: sections "Settings", "Keys", "HighScore", "HighScoreDemo", "Misc",
+// "Display", "Sound" and "Gamepad".
 #include "Zephyrion/Settings.h"
 
 #include <allegro.h>
@@ -13,14 +13,11 @@
 #include <string>
 #include <vector>
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "Std/Display.h"
 #include "Std/Errors.h"
+#include "Std/Files.h"
 #include "Zephyrion/GameState.h"
 
 // Guards for values a hand-edited file may hold. Out-of-range values are
@@ -30,6 +27,7 @@ static const int minSensitivity = 1;     // degrees per frame; 0 could not turn 
 static const int maxSensitivity = 90;    // larger would jump past the heading wrap
 static const int maxVolume = 100;        // per cent
 static const int maxDeadZone = 90;       // per cent of the stick's travel: more would leave no steering
+static const int maxDemoNumber = 9999;   // a row's demo file number
 
 static const char *const keyNames[keyBindingCount] = {
     "Left",           "Right",      "PitchForward", "PitchBack", "TorqueIncrease",
@@ -44,6 +42,7 @@ void resetHighScores()
         strcpy(row.name, "KVZ");
         row.cities = 0;
         row.rating = rand() % ratingCount;
+        row.demo = 0;
     }
 }
 
@@ -134,6 +133,8 @@ static void loadHighScores()
         HighScoreEntry &row = game.highScores[i];
         if (row.rating < 0 || row.rating >= ratingCount)
             row.rating = noRating;
+        int demo = get_config_int("HighScoreDemo", key, 0);
+        row.demo = demo >= 0 && demo <= maxDemoNumber ? demo : 0;
     }
 }
 
@@ -287,6 +288,11 @@ void saveSettings()
         snprintf(text, sizeof text, "%d,%d,%d,%.3s", row.score, row.cities, row.rating, row.name);
         setKey(lines, "HighScore", key, text);
     }
+    for (int i = 0; i < highScoreRows; i++) {
+        char key[8];
+        snprintf(key, sizeof key, "%.2d", i);
+        setInt(lines, "HighScoreDemo", key, game.highScores[i].demo);
+    }
     setInt(lines, "Misc", "ShowFPS", s.showFPS);
     setInt(lines, "Misc", "FrameRate", s.frameRate);
     setInt(lines, "Misc", "MouseRatio", s.mouseRatio);
@@ -383,29 +389,6 @@ static std::string readWhole(const char *path)
     return text;
 }
 
-static std::string folderOf(const std::string &path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A save writes "<file>.saving-XXXXXX" first; one that was killed before its
-// rename left that behind, and the next start takes it away.
-static const char *const savingMark = ".saving-";
-
-static void removeUnfinishedSaves(const std::string &path)
-{
-    std::string folder = folderOf(path);
-    std::string prefix = path.substr(path.rfind('/') + 1) + savingMark;
-    DIR *entries = opendir(folder.c_str());
-    if (!entries)
-        return;
-    while (const dirent *entry = readdir(entries))
-        if (strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
-            unlink((folder + "/" + entry->d_name).c_str());
-    closedir(entries);
-}
-
 // Allegro's reader grows its line buffer (256 bytes, then twice that) only
 // before a character, so a character of several bytes at the end of one writes
 // past it. Its copy of the text leaves out the long lines that hold such
@@ -429,51 +412,10 @@ static std::string textForAllegro(const std::string &text)
 void selectSettingsFile(const char *path)
 {
     settingsPath = path;
-    removeUnfinishedSaves(settingsPath);
+    removeUnfinishedSaves(settingsPath.c_str());
     settingsText = mendText(readWhole(path));
     std::string forAllegro = textForAllegro(settingsText);
     set_config_data(forAllegro.data(), (int)forAllegro.size());
-}
-
-static bool writeAll(int fd, const std::string &text)
-{
-    for (size_t done = 0; done < text.size();) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += (size_t)n;
-    }
-    return true;
-}
-
-// The whole text into a file of its own beside the old one, on the disk, then
-// put in the old one's place in one step: a full disk, a kill or a power cut
-// leaves the old file or the new, never a part of either.
-static bool replaceAtomically(const std::string &path, const std::string &text)
-{
-    std::string temporary = path + savingMark + "XXXXXX";
-    int fd = mkstemp(&temporary[0]);
-    if (fd < 0)
-        return false;
-    bool written = fchmod(fd, 0644) == 0 && writeAll(fd, text) && fsync(fd) == 0;
-    int saved = errno;
-    if (close(fd) != 0 && written)
-        written = false, saved = errno;
-    if (written && rename(temporary.c_str(), path.c_str()) != 0)
-        written = false, saved = errno;
-    if (!written) {
-        unlink(temporary.c_str());
-        errno = saved;
-        return false;
-    }
-    int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return true;
 }
 
 bool writeSettingsFile()
@@ -481,7 +423,7 @@ bool writeSettingsFile()
     saveSettings();
     if (settingsPath.empty())
         return false;  // no file was selected: nothing to write over
-    if (replaceAtomically(settingsPath, settingsText))
+    if (replaceFileAtomically(settingsPath.c_str(), settingsText.data(), settingsText.size()))
         return true;
     logError(settingsUnsavedLine, shutdownSource, SevError,
              "Unable to save the settings and high scores to %s: %s", settingsPath.c_str(),

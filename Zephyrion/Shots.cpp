@@ -4,10 +4,8 @@
 #include <allegro.h>
 
 #include <cmath>
-#include <cstdlib>
 
 #include "Std/3D.h"
-#include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Timers.h"
@@ -17,17 +15,21 @@ static const float hitBoxPerScale = 6;   // an enemy is hit within 6 x scale on 
 static const int pointsPerEnemySpeed = 100;
 static const int beamCostDivisor = 25;   // points lost a frame: height / 25
 static const int collapseCostDivisor = 10;  // points lost when it gives way: height / 10
-static const int maxDamage = 50;
 static const int beamStartRise = 50;     // the beams start this far above the bottom corners
 static const int flickerOdds = 10;       // one pixel in ten toggles a dash
-static const int crackTop = 50;          // a crack starts at least this far below the top
-static const int crackLean = 50;         // degrees either side of straight down, at most
+
+static const uint32_t shotMs = 400;      // a shot lasts this long
 
 static bool beamPenDown = true;          // the dash state, carried from line to line
 
+static void fireEndTick()
+{
+    endShot();
+}
+
 void startShot()
 {
-    startFireTimer();
+    startTimer(FireTimer, shotMs, fireEndTick);
     if (game.samples.fireBeam)
         play_sample(game.samples.fireBeam, 200, 128, 550, 1);
     game.beamActive = true;
@@ -40,7 +42,7 @@ void endShot()
         if (game.samples.fireBeam)
             stop_sample(game.samples.fireBeam);
     }
-    stopFireTimer();
+    stopTimer(FireTimer);
 }
 
 void stopBeamLoop()
@@ -54,7 +56,7 @@ void stopBeamLoop()
 
 static void beamPixel(BITMAP *bmp, int x, int y, int colour)
 {
-    if (rand() % flickerOdds == 0)
+    if (nextRandom(game.pictureRandom) % flickerOdds == 0)
         beamPenDown = !beamPenDown;
     if (beamPenDown)
         putpixel(bmp, x, y, colour);
@@ -168,47 +170,4 @@ void damageBuilding(int index, int amount, bool whiten)
     cell.state = BuildingExploding;
     playOnce(game.samples.buildingDestroyed);
     game.score -= (int)(cell.height / collapseCostDivisor);
-}
-
-void applyDamage(int amount)
-{
-    if (game.craftState == Flying) {
-        game.damage += amount;
-        if (game.damage > maxDamage) {
-            game.damage = maxDamage;
-            startCrashing();
-        }
-    }
-    if (game.crackCount < maxCracks) {
-        addCrack();
-        game.crackCount++;
-    }
-}
-
-// A crack runs down the screen from near the top in five leaning segments,
-// each as long as its start lies below the top edge. Each segment's lean is
-// drawn before its start (only the first start is drawn at all).
-void addCrack()
-{
-    Crack &crack = game.cracks[game.crackCount];
-    int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
-    // A screen 250 high or less has no band to start in: its cracks start 50 down.
-    int startSpan = h / 5 - crackTop > 0 ? h / 5 - crackTop : 1;
-    int x = 0, y = 0;
-    for (int n = 0; n < crackSegments; n++) {
-        CrackSegment &s = crack.segments[n];
-        float a = (float)(rand() % crackLean);
-        if (rand() % 2)
-            a = subAngle360(360, a);
-        if (n == 0)
-            x = rand() % w, y = rand() % startSpan + crackTop;
-        double r = a * 3.14159 / 180;
-        s.x1 = x, s.y1 = y;
-        s.x2 = x - (int)(y * sin(r));
-        s.y2 = y + (int)(y * cos(r));
-        int shortBy = y / 5 > 0 ? rand() % (y / 5) : 0;
-        int length = y - shortBy;
-        x = x - (int)(length * sin(r));
-        y = y + (int)(length * cos(r));
-    }
 }

@@ -1,21 +1,15 @@
-// The game's timers: the millisecond clock started at start-up, and on game
-// time the collision recovery, the collapse of blown-up buildings, the fuel
-// burn and the end of a shot. Every loop that runs while a city is in play
-// calls runGameTimers; pausing stops game time.
+// The game's timers on game time: each owner starts its timer with its period
+// and its action (the collision recovery, the collapse of blown-up buildings,
+// the fuel burn, the end of a shot), and every tick of the game runs the
+// timers that fall due in it. Game time moves only with the ticks.
 #pragma once
 
-void recoveryTick();
-void collapseTick();
-void fuelTick();
-void fireEndTick();
+#include <cstdint>
 
-void installClock();      // start-up: the millisecond clock runs from now, for the whole run
-void startGameTimers();   // a game begins: the recovery and the collapse run from now
-void stopGameTimers();    // a game ends: no timer runs until the next one
-void runGameTimers();     // catches game time up with the clock, firing every period passed
-void pauseGameTime();     // game time stands still from now on
-void resumeGameTime();    // and goes on from where it stood
-void startFuelTimer();    // at the start of every life; starting it again keeps its beat
-void stopFuelTimer();
-void startFireTimer();    // at every shot: the shot ends 400 ms later
-void stopFireTimer();
+void installClock();     // start-up: the millisecond clock runs from now, for the whole run
+
+void resetGameTime(uint32_t tickMs);  // a game begins: time 0, ticks of tickMs, no timer running
+void runGameTimers();    // one tick: game time moves on, and every period passed fires in order
+void startTimer(int timer, uint32_t periodMs, void (*action)());  // a running timer keeps its beat
+void stopTimer(int timer);
+void stopGameTimers();   // a game ends: no timer runs until the next one

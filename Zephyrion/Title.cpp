@@ -13,6 +13,7 @@
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Menu.h"
 #include "Zephyrion/Options.h"
+#include "Zephyrion/Replay.h"
 #include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
@@ -75,6 +76,7 @@ void logoEntrance()
     BITMAP *logo = game.bitmaps.logo;
     int finalX = logo ? (game.screenWidth - logo->w) / 2 : 0;
     for (int i = 0; i < entranceFrames; i++) {
+        spinDepotMarkers();
         drawTitleCity();
         if (logo)
             pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i), i, 0, 0, 0,
@@ -98,15 +100,17 @@ static bool waitForKey(uint32_t ms)
     return keypressed();
 }
 
-static void highScoresInterlude()
+// True when a key ended it.
+static bool highScoresInterlude()
 {
     InLoop here("high scores");
     drawTitleCity();
     presentBitmap(game.backBuffer);
     drawTitleLogo();
     showHighScores();
-    waitForKey(idleMs);
+    bool keyCame = waitForKey(idleMs);
     clear_keybuf();  // the key that ends the interlude does nothing else
+    return keyCame;
 }
 
 void titleLoop()
@@ -117,6 +121,8 @@ void titleLoop()
     while (!quit) {
         if (rebuild) {
             game.citiesCleared = 0;
+            game.citySeed = (uint32_t)nextRandom(game.pictureRandom);
+            seedRandom(game.logicRandom, game.citySeed);  // a game here plays this very city
             buildCity();
             resetTitleCamera();
             rebuild = false, redraw = true, logoPending = true;
@@ -135,8 +141,9 @@ void titleLoop()
         bool keyCame = waitForKey(idleMs);
         if (quitRequested())
             break;  // asked to end: as Exit Game
-        if (!keyCame) {
-            highScoresInterlude();
+        if (!keyCame) {  // the High Scores, then a game of the top ten in the attract mode
+            if (!highScoresInterlude() && !quitRequested() && playAttractDemo())
+                rebuild = true;
             redraw = true;
             continue;
         }

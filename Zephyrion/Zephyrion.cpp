@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "Std/Display.h"
@@ -16,6 +17,7 @@
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Intro.h"
 #include "Zephyrion/PadControls.h"
+#include "Zephyrion/Replay.h"
 #include "Zephyrion/Settings.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Timers.h"
@@ -69,7 +71,9 @@ bool initSystem()
     install_keyboard();
     install_mouse();
     install_timer();
-    if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) != 0)
+    // A timed replay is silent: no driver, so no sound card can slow it.
+    int digi = game.replay == TimedReplay ? DIGI_NONE : DIGI_AUTODETECT;
+    if (install_sound(digi, MIDI_NONE, nullptr) != 0)
         return false;
     disable_hardware_cursor();
     register_png_file_type();
@@ -90,6 +94,7 @@ bool initSystem()
     installClock();
     watchQuitSignals();
     srand((unsigned)time(nullptr));
+    seedRandom(game.pictureRandom, (uint32_t)time(nullptr));
     return true;
 }
 
@@ -135,15 +140,60 @@ void freeSounds()
     }
 }
 
-int zephyrionMain()
+static const int badArgumentsStatus = 2;
+
+// "--play FILE" or "--timedemo FILE": the replay asked for, else NoReplay.
+// False when the arguments are none of these.
+static bool readArguments(int argc, char **argv, int &replay, const char *&demoPath)
+{
+    replay = NoReplay;
+    if (argc == 1)
+        return true;
+    if (argc != 3)
+        return false;
+    if (strcmp(argv[1], "--play") == 0)
+        replay = WatchedReplay;
+    else if (strcmp(argv[1], "--timedemo") == 0)
+        replay = TimedReplay;
+    else
+        return false;
+    demoPath = argv[2];
+    return true;
+}
+
+// A demo that cannot be played is said in one line, before any window opens.
+static bool loadDemoToPlay(const char *path, Demo &demo)
+{
+    DemoCheck check;
+    if (loadDemo(path, demo, check))
+        return true;
+    char line[512];
+    describeDemoFault(check, path, line, sizeof line);
+    fprintf(stderr, "%s\n", line);
+    logError(__LINE__, __FILE__, SevWarning, "%s", line);
+    return false;
+}
+
+int zephyrionMain(int argc, char **argv)
 {
     errorLogFresh = true;
     traceEnabled = false;
+    int replay;
+    const char *demoPath = nullptr;
+    if (!readArguments(argc, argv, replay, demoPath)) {
+        fprintf(stderr, "Usage: Zephyrion [--play FILE | --timedemo FILE]\n");
+        return badArgumentsStatus;
+    }
+    static Demo demo;  // played back after start-up
+    if (replay && !loadDemoToPlay(demoPath, demo))
+        return badArgumentsStatus;
+    game.replay = replay;  // start-up knows a timed replay's silence
     resetHighScores();
     if (!initSystem()) {
         logError(initSystemFailedLine, __FILE__, SevError, "%s", allegro_error);
         return 0;
     }
+    game.replay = NoReplay;
     if (!loadGraphics()) {
         logError(loadGraphicsFailedLine, __FILE__, SevError, "%s", allegro_error);
         return 0;
@@ -151,6 +201,14 @@ int zephyrionMain()
     if (!loadSounds()) {
         logError(loadSoundsFailedLine, __FILE__, SevError, "%s", allegro_error);
         return 0;
+    }
+    if (replay) {  // straight to the game, and nothing of it is saved
+        int status = runDemoFromCommandLine(demo, demoPath, replay);
+        freeSounds();
+        freeGraphics();
+        closeGamepads();
+        closeDisplay();
+        return status;
     }
     showSplash();
     if (!runIntro()) {

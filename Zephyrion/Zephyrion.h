@@ -4,7 +4,9 @@
 #pragma once
 
 // The whole program, from start-up to the settings written back; returns 0.
-int zephyrionMain();
+// With "--play FILE" or "--timedemo FILE" it plays a demo back instead, saves
+// nothing, and returns 0, 2 for a demo it cannot play or 3 for one out of step.
+int zephyrionMain(int argc, char **argv);
 
 bool initSystem();
 bool loadSounds();

@@ -27,8 +27,8 @@ sanitized build-tsan thread '^display\.GameLoop\.|^unit\.(Gameplay|FramePacing)\
 # Fuzzing, a minute for each target, from the seeds in fuzz/seeds; what it
 # finds besides stays in build-fuzz.
 CXX=clang++ cmake -S . -B build-fuzz -DZEPHYRION_FUZZ=ON -DZEPHYRION_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target settings_fuzz font_fuzz >/dev/null
-for target in settings font; do
+cmake --build build-fuzz -j"$(nproc)" --target settings_fuzz font_fuzz demo_fuzz >/dev/null
+for target in settings font demo; do
     mkdir -p "build-fuzz/corpus-$target"
     (cd build-fuzz && "./${target}_fuzz" -max_total_time=60 -timeout=10 -print_final_stats=1 \
         "corpus-$target" "../fuzz/seeds/$target")

@@ -167,9 +167,10 @@ TEST_F(Hud, BelowTwentyTheFuelWarningBlinksWithABeep)
     ASSERT_TRUE(loadSounds());
     int low = makecol(180, 0, 0), red = makecol(255, 0, 0);
     uint32_t cues = game.samples.cuesSounded;
-    auto draw = [&](float fuel, uint32_t later) {  // the clock is the test's
+    auto draw = [&](float fuel, uint32_t later) {  // a tick that much game time later
         game.fuel = fuel;
-        game.msTicks = game.msTicks + later;
+        game.gameMs += later;
+        hudTick();
         clear_to_color(game.backBuffer, paper);
         drawHud(0);
     };

@@ -48,7 +48,7 @@ class Soak : public AllegroScreen {
     }
     void TearDown() override
     {
-        stopFuelTimer();
+        stopTimer(FuelTimer);
         freeEnemies();
         freeCity();
         freeSounds();
@@ -85,7 +85,7 @@ TEST_F(Soak, ThirteenRoundsOfCitiesAndCrashesKeepTheHeapFlat)
         if (result == CityCleared) {
             ASSERT_TRUE(nextCity());
         }
-        stopFuelTimer();
+        stopTimer(FuelTimer);
         if (round == settled)
             after = heapInUse();
     }

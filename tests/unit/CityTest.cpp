@@ -26,7 +26,7 @@ class City : public ::testing::Test {
         clearZBuffer();
         setViewDistance(1500);
         game.citiesCleared = 0;
-        srand(42);
+        seedRandom(game.logicRandom, 42);
     }
     void TearDown() override
     {
@@ -41,15 +41,15 @@ class City : public ::testing::Test {
 // Each cell draws its height, width, depth and street gap, in that order.
 TEST_F(City, EachCellDrawsItsHeightWidthDepthAndGapInThatOrder)
 {
-    srand(5);
+    seedRandom(game.logicRandom, 5);
     generateCity();
-    srand(5);
+    seedRandom(game.logicRandom, 5);
     for (int i = 0; i < 3; i++) {  // the first strip's first three cells
         const CityCell &c = game.city[i][0];
-        EXPECT_EQ(rand() % 400 + 80, (int)c.height) << i;
-        EXPECT_EQ(rand() % 120 + 30, (int)c.width) << i;
-        EXPECT_EQ(rand() % 120 + 30, (int)c.depth) << i;
-        EXPECT_EQ(rand() % 40 + 10, (int)c.gap) << i;
+        EXPECT_EQ(nextRandom(game.logicRandom) % 400 + 80, (int)c.height) << i;
+        EXPECT_EQ(nextRandom(game.logicRandom) % 120 + 30, (int)c.width) << i;
+        EXPECT_EQ(nextRandom(game.logicRandom) % 120 + 30, (int)c.depth) << i;
+        EXPECT_EQ(nextRandom(game.logicRandom) % 40 + 10, (int)c.gap) << i;
     }
 }
 
@@ -201,16 +201,18 @@ TEST_F(City, MarkersStandOnTheDepotsRoofCorners)
     }
 }
 
-TEST_F(City, MarkersSpinOnlyWhileTheDepotStandsAndIsDrawn)
+// A tick turns them; drawing the city does not.
+TEST_F(City, MarkersSpinEveryTickOnlyWhileTheDepotStands)
 {
     buildCity();
     camera->z = -800, camera->y = -500, camera->pitch = 30;
+    spinDepotMarkers();
     drawCity();
     EXPECT_FLOAT_EQ(3, game.depotPyramids[0]->transform.rotY);
-    drawCity();
+    spinDepotMarkers();
     EXPECT_FLOAT_EQ(6, game.depotPyramids[3]->transform.rotY);
     cell(game.fuelDepotIndex).state = BuildingDestroyed;
-    drawCity();
+    spinDepotMarkers();
     EXPECT_FLOAT_EQ(6, game.depotPyramids[0]->transform.rotY);
     EXPECT_EQ(1, cell(game.fuelDepotIndex).isFuelDepot);
 }

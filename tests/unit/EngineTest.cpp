@@ -50,17 +50,18 @@ class RandomValues : public ::testing::Test {
     {
         closeLogs();
         errorLogFresh = true;
-        srand(1234);
+        seedRandom(random, 1234);
     }
     void TearDown() override { closeLogs(); }
     ScratchDir dir;
+    Random random;
 };
 
 TEST_F(RandomValues, ComeInStepsFromTheMinimumUpToButNotTheMaximum)
 {
     std::set<int> seen;
     for (int n = 0; n < 3000; n++) {
-        float v = fRand(0.1f, 2.0f, 1);
+        float v = fRand(random, 0.1f, 2.0f, 1);
         int tenths = (int)lroundf(v * 10);
         EXPECT_NEAR(tenths / 10.0, v, 1e-6);
         seen.insert(tenths);
@@ -68,7 +69,7 @@ TEST_F(RandomValues, ComeInStepsFromTheMinimumUpToButNotTheMaximum)
     EXPECT_EQ(19u, seen.size());
     EXPECT_EQ(1, *seen.begin());
     EXPECT_EQ(19, *seen.rbegin());
-    EXPECT_FLOAT_EQ(2.0f, fRand(2.0f, 2.0f, 1));
+    EXPECT_FLOAT_EQ(2.0f, fRand(random, 2.0f, 2.0f, 1));
     EXPECT_FALSE(std::filesystem::exists("ErrorLog.txt"));
 }
 
@@ -76,13 +77,13 @@ TEST_F(RandomValues, BoundsAreScaledFromTheirFloatValues)
 {
     bool sixTenths = false;
     for (int n = 0; n < 500; n++)
-        sixTenths |= fRand(0.7f, 1.0f, 1) == 0.6f;  // 0.7f x 10 truncates to 6
+        sixTenths |= fRand(random, 0.7f, 1.0f, 1) == 0.6f;  // 0.7f x 10 truncates to 6
     EXPECT_TRUE(sixTenths);
 }
 
 TEST_F(RandomValues, ReversedBoundsAreReportedAndSwapped)
 {
-    float v = fRand(2.0f, 0.5f, 1);
+    float v = fRand(random, 2.0f, 0.5f, 1);
     EXPECT_GE(v, 0.5f);
     EXPECT_LT(v, 2.0f);
     EXPECT_EQ("\n\n-----------  New log\nWRN:0922:3D.cpp - Incorrect Min/Max range supplied to "

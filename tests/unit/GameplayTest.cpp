@@ -18,6 +18,7 @@
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Shots.h"
+#include "Zephyrion/TickCommand.h"
 #include "Zephyrion/Timers.h"
 
 namespace {
@@ -34,7 +35,7 @@ class Gameplay : public ::testing::Test {
         setupProjection(0, 0, 800, 600);
         createZBuffer(game.backBuffer);
         setViewDistance(1500);
-        srand(7);
+        seedRandom(game.logicRandom, 7);
         buildCity();
         camera->x = 0, camera->y = -100, camera->z = -20;
         game.craftState = Flying;
@@ -146,98 +147,63 @@ TEST_F(Gameplay, ACollapsingBuildingIsGoneAfterThirtyEightTicks)
     EXPECT_EQ(BuildingStanding, cell(13).state);
 }
 
-// Game time, driven by a clock of the test's own: each timer fires on its
-// beat, a late catch-up fires every period that passed, and the clock may wrap.
-TEST_F(Gameplay, GameTimersFireOnTheirBeatAndCatchUpEveryPeriodPassed)
+// Game time moves only with the ticks, 33 ms each at 30 a second: each timer
+// fires in the tick its period ends in, and a game that ends stops them all.
+TEST_F(Gameplay, GameTimersFireInTheTickTheirPeriodEndsIn)
 {
-    const uint32_t start = 0xFFFFF000u;  // wraps 4 s into the game
-    game.msTicks = start;
-    startGameTimers();
+    resetGameTime(33);
+    startRecoveryTimer();
+    startCollapseTimer();
     startFuelTimer();
     cell(12).state = BuildingExploding;
     game.collisionFlag = true, game.recoveryMode = 1, camera->speed = 10;
     game.difficultyFactor = 0;  // only the idle burn, whatever the recovery does to the speed
-    game.msTicks = start + 999;
-    runGameTimers();
+    auto ticks = [](int n) {
+        for (int i = 0; i < n; i++)
+            runGameTimers();
+    };
+    ticks(30);  // 990 ms
     EXPECT_EQ(100, game.fuel);
-    game.msTicks = start + 1319;  // the recovery's 10th tick and the first burn
-    runGameTimers();
+    ticks(1);  // 1023 ms: the first burn
     EXPECT_FLOAT_EQ(99.5f, game.fuel);
+    ticks(8);  // 1287 ms: the recovery's 10th beat was at 1200
     EXPECT_TRUE(game.collisionFlag);
-    game.msTicks = start + 1320;  // its 11th
-    runGameTimers();
+    ticks(1);  // 1320 ms: its 11th
     EXPECT_FALSE(game.collisionFlag);
-    game.msTicks = start + 3039;  // one late catch-up over two burns
-    runGameTimers();
+    ticks(52);  // 3036 ms
     EXPECT_FLOAT_EQ(98.5f, game.fuel);
     EXPECT_EQ(BuildingExploding, cell(12).state);
-    game.msTicks = start + 3040;  // the collapse's 38th tick
-    runGameTimers();
+    ticks(1);  // 3069 ms: the collapse's 38th beat fell at 3040
     EXPECT_EQ(BuildingDestroyed, cell(12).state);
+    EXPECT_EQ(93u * 33, game.gameMs);
     startFuelTimer();  // a new life keeps the beat
-    game.msTicks = start + 4000;
-    runGameTimers();
+    ticks(29);         // 4026 ms
     EXPECT_FLOAT_EQ(98.0f, game.fuel);
 
     stopGameTimers();  // the game is over: nothing burns behind the title
-    game.msTicks = start + 60000;
-    runGameTimers();
+    ticks(1000);
     EXPECT_FLOAT_EQ(98.0f, game.fuel);
 }
 
-TEST_F(Gameplay, AShotLastsFourHundredMillisecondsAndTheNextHasItsOwn)
+// 400 ms end in the 13th tick after the shot, whenever it was fired.
+TEST_F(Gameplay, AShotLastsTwelveTicksAndTheNextHasItsOwn)
 {
-    game.msTicks = 5000;
-    startGameTimers();
-    game.msTicks = 5020;  // between two frames' catch-ups
-    startShot();
-    for (uint32_t end : {5420u, 5850u}) {
-        game.msTicks = end - 1;
+    resetGameTime(33);
+    for (int shot = 0; shot < 2; shot++) {
+        startShot();
+        for (int n = 0; n < 12; n++)
+            runGameTimers();
+        EXPECT_TRUE(game.beamActive) << shot;
         runGameTimers();
-        EXPECT_TRUE(game.beamActive) << end;
-        game.msTicks = end;
-        runGameTimers();
-        EXPECT_FALSE(game.beamActive) << end;
-        game.msTicks = 5450;
-        if (end == 5420)
-            startShot();  // pressed again 30 ms after the last one ended
+        EXPECT_FALSE(game.beamActive) << shot;
     }
-}
-
-// Paused, game time stands: no fuel is burnt, no building collapses and the
-// shot keeps what was left of its 400 ms.
-TEST_F(Gameplay, PausedGameTimeHoldsTheFuelTheCollapseAndTheShot)
-{
-    game.msTicks = 1000;
-    startGameTimers();
-    startFuelTimer();
-    startShot();
-    cell(12).state = BuildingExploding;
-    game.msTicks = 1300;
-    pauseGameTime();
-    float blast = cell(12).blastDistance;
-    game.msTicks = 61300;
-    runGameTimers();
-    EXPECT_TRUE(game.beamActive);
-    EXPECT_EQ(100, game.fuel);
-    EXPECT_EQ(blast, cell(12).blastDistance);
-    resumeGameTime();
-    game.msTicks = 61399;
-    runGameTimers();
-    EXPECT_TRUE(game.beamActive);
-    game.msTicks = 61400;
-    runGameTimers();
-    EXPECT_FALSE(game.beamActive);
-    game.msTicks = 62000;
-    runGameTimers();
-    EXPECT_FLOAT_EQ(99.5f, game.fuel);
 }
 
 // However a life ends, its shot and its beam on a building end with it.
 TEST_F(Gameplay, ALifeEndsWithItsShotAndItsBeamLoop)
 {
     for (int result : {EscapePressed, CraftCrashed, CityCleared}) {
-        startGameTimers();
+        resetGameTime(33);
         startShot();
         game.beamVoice = 3;
         endLife(result);
@@ -286,15 +252,15 @@ TEST_F(Gameplay, PitchStopsAtItsLimits)
 {
     camera->pitch = 28;
     hold(BindPitchForward);
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(30, camera->pitch);
     key[game.keyBindings[BindPitchForward]] = 0;
     hold(BindPitchBack);
     camera->pitch = 282;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(280, camera->pitch);
     camera->pitch = 0;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(357, camera->pitch);
 }
 
@@ -305,7 +271,7 @@ TEST_F(Gameplay, OfTwoOpposedKeysTheFirstActs)
     hold(BindRight);
     hold(BindAccelerate);
     hold(BindDeccelerate);
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_FLOAT_EQ(357, camera->yaw);
     EXPECT_FLOAT_EQ(4.5f, camera->speed);
     EXPECT_FLOAT_EQ(4, camera->roll);  // the roll is the speed, taken before the throttle
@@ -315,12 +281,12 @@ TEST_F(Gameplay, StopAndTheSpeedLimit)
 {
     camera->speed = 9.8f;
     hold(BindAccelerate);
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(10, camera->speed);
     game.settings.oldSchool = true;
     camera->torque = 6;
     hold(BindStop);
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(0, camera->speed);
     EXPECT_EQ(0, camera->torque);
 }
@@ -331,11 +297,11 @@ TEST_F(Gameplay, OldSchoolTorqueClimbsDecaysAndPitchFollowsSpeed)
     camera->speed = 4;
     hold(BindTorqueIncrease);  // Down by default: climb harder
     for (int frame = 0; frame < 8; frame++)
-        readControls();
+        applyControls(readTickCommand());
     EXPECT_EQ(-10, camera->torque);
     EXPECT_EQ(4, camera->pitch);
     key[game.keyBindings[BindTorqueIncrease]] = 0;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(-9, camera->torque);
 }
 
@@ -343,16 +309,16 @@ TEST_F(Gameplay, ShiftedF1ClearsTheCityAndF2TogglesTheCounter)
 {
     game.enemiesRemaining = 5;
     key[KEY_F1] = -1;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(5, game.enemiesRemaining);  // no shift flag
     key_shifts = KB_NUMLOCK_FLAG | KB_CAPSLOCK_FLAG | KB_SCROLOCK_FLAG;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(5, game.enemiesRemaining) << "the lock keys are no shift";
     key_shifts = KB_SHIFT_FLAG;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(0, game.enemiesRemaining);
     key[KEY_F2] = -1;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_TRUE(game.settings.showFPS);
 }
 
@@ -402,7 +368,7 @@ class GamepadFlight : public Gameplay {
         SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, (Sint16)(x * 32767));
         SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, (Sint16)(y * 32767));
         pollGamepads();
-        readControls();
+        applyControls(readTickCommand());
     }
     SDL_Joystick *pad = nullptr;
     int index = -1;
@@ -729,12 +695,12 @@ TEST_F(Gameplay, AnExplosionFliesOutFallsBackAndEnds)
     e.blastGrowing = 1;
     int frame = 0;
     while (e.blastGrowing && frame < 200) {
-        drawEnemies();
+        explodeEnemies();
         frame++;
     }
-    EXPECT_EQ(76, frame);  // 75 frames out at 4 a frame, the sound on the 76th
+    EXPECT_EQ(76, frame);  // 75 ticks out at 4 a tick, the sound on the 76th
     while (e.state == EnemyExploding && frame < 400) {
-        drawEnemies();
+        explodeEnemies();
         frame++;
     }
     EXPECT_EQ(91, frame);
@@ -801,7 +767,7 @@ TEST_F(Gameplay, BumpsWhitenABuildingUpToWhiteAndBringItDownAtAnyDepth)
     for (int depth : {32, 16}) {
         set_color_depth(depth);
         freeCity();
-        srand(7);
+        seedRandom(game.logicRandom, 7);
         buildCity();
         CityCell &c = cell(0);  // dark blue-green, no red
         int green = 0, blue = 0;
@@ -824,10 +790,12 @@ TEST_F(Gameplay, BumpsWhitenABuildingUpToWhiteAndBringItDownAtAnyDepth)
 // usual start band still cracks, from 50 pixels down.
 TEST_F(Gameplay, ACrackDrawsItsLeanBeforeItsStartOnAnyScreen)
 {
-    srand(11);
-    int lean = rand() % 50, right = rand() % 2, x = rand() % 800, y = rand() % (600 / 5 - 50) + 50;
+    seedRandom(game.logicRandom, 11);
+    Random &r = game.logicRandom;
+    int lean = nextRandom(r) % 50, right = nextRandom(r) % 2, x = nextRandom(r) % 800;
+    int y = nextRandom(r) % (600 / 5 - 50) + 50;
     double a = (right ? 360 - lean : lean) * 3.14159 / 180;
-    srand(11);
+    seedRandom(game.logicRandom, 11);
     addCrack();
     const CrackSegment &s = game.cracks[0].segments[0];
     EXPECT_EQ(x, s.x1);
@@ -858,9 +826,9 @@ TEST_F(Gameplay, ASlantedHitOnAWallTurnsTheCraftMirroredInIt)
         EXPECT_FLOAT_EQ(yaw == 30 ? 150 : 210, game.recoveryTarget) << yaw;
         EXPECT_EQ(6, game.damage) << yaw;  // head on: twice the speed kept, 3
         for (int frame = 0; frame < 38; frame++)
-            readControls();
+            applyControls(readTickCommand());
         EXPECT_EQ(2, game.recoveryMode) << yaw;
-        readControls();
+        applyControls(readTickCommand());
         EXPECT_FLOAT_EQ(yaw == 30 ? 147 : 213, camera->yaw) << yaw;
         EXPECT_EQ(1, game.recoveryMode) << yaw;
     }
@@ -891,15 +859,15 @@ TEST_F(Gameplay, TheMouseButtonsThrottleAndFire)
 {
     game.settings.useMouse = true;
     mouse_b = 2;
-    readControls();
-    readControls();
+    applyControls(readTickCommand());
+    applyControls(readTickCommand());
     EXPECT_EQ(1.0f, camera->speed);
     mouse_b = 0;  // let go, a forward flight slows
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_EQ(0.5f, camera->speed);
     EXPECT_FALSE(game.beamActive);
     mouse_b = 1;
-    readControls();
+    applyControls(readTickCommand());
     EXPECT_TRUE(game.beamActive);
     mouse_b = 0;
     endShot();

@@ -94,6 +94,9 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
     for (int i = 0; i < highScoreRows; i++)
         expected += "0" + std::to_string(i) + " = " + std::to_string((10 - i) * 100) + ",0," +
                     std::to_string(game.highScores[i].rating) + ",KVZ\n";
+    expected += "\n[HighScoreDemo]\n";
+    for (int i = 0; i < highScoreRows; i++)
+        expected += "0" + std::to_string(i) + " = 0\n";
     expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n\n[Display]\nFullScreen = 1\n"
                 "WindowSize = 0\nPauseWhenUnfocused = 1\n\n[Sound]\nVolume = 100\n\n"
                 "[Gamepad]\nEnabled = 1\nDeadZone = 25\n";
@@ -158,7 +161,7 @@ TEST_F(ConfigFile, WrittenFileReadsBackToTheSameValues)
     s.useGamepad = false;
     s.gamepadDeadZone = 40;
     game.keyBindings[BindStop] = KEY_S;
-    game.highScores[3] = HighScoreEntry{-250, "A1", 7, 2};
+    game.highScores[3] = HighScoreEntry{-250, "A1", 7, 2, 12};
     GameState written = game;
     save();
     game = GameState();
@@ -172,6 +175,7 @@ TEST_F(ConfigFile, WrittenFileReadsBackToTheSameValues)
         EXPECT_STREQ(written.highScores[i].name, game.highScores[i].name);
         EXPECT_EQ(written.highScores[i].cities, game.highScores[i].cities);
         EXPECT_EQ(written.highScores[i].rating, game.highScores[i].rating);
+        EXPECT_EQ(written.highScores[i].demo, game.highScores[i].demo);
     }
 }
 
@@ -187,7 +191,7 @@ TEST_F(ConfigFile, HighScoreRowFillsEveryField)
 
 class HighScoreRow : public ::testing::Test {
   protected:
-    HighScoreEntry row{600, "KVZ", 0, 4};
+    HighScoreEntry row{600, "KVZ", 0, 4, 0};
 };
 
 TEST_F(HighScoreRow, EmptyNameKeepsTheBuiltInName)
