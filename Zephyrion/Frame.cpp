@@ -71,13 +71,18 @@ static void trace(const char *label)
 static void drawReplayCaption()
 {
     const char *lines[] = {"Demo", game.replayCaption};
-    const int heights[] = {36, 18}, rise[] = {150, 110};
+    const int heights[] = {36, 18}, belowCentre[] = {70, 115};  // under the sights
     for (int n = 0; n < 2; n++) {
         ttf_set_height(game.gameFont, heights[n]);
         int x = (game.screenWidth - ttf_text_width(game.gameFont, lines[n])) / 2;
-        ttf_draw_text(game.backBuffer, game.gameFont, lines[n], x, game.screenHeight / 2 + rise[n] - 40,
-                      makecol(255, 255, 255));
+        ttf_draw_text(game.backBuffer, game.gameFont, lines[n], x,
+                      game.screenHeight / 2 + belowCentre[n], makecol(255, 255, 255));
     }
+}
+
+bool showingFrames()
+{
+    return game.replay != HeadlessReplay;
 }
 
 void finishFrame()
@@ -160,7 +165,7 @@ static void waitOutTheCrash()
         if (nextTickCommand(false).buttons & CmdQuit)
             return;
         runGameTimers();
-        if (game.replay != TimedReplay)
+        if (game.replay != TimedReplay && showingFrames())
             restServingInput((int)game.tickMs);
     }
 }
@@ -174,7 +179,9 @@ int runCityFrames()
             waitOutTheCrash();
         if (result >= 0)
             return result;
-        drawFlightFrame();
-        finishFrame();
+        if (showingFrames()) {
+            drawFlightFrame();
+            finishFrame();
+        }
     }
 }

@@ -25,6 +25,9 @@ void presentFrame();
 // The frame's rest of 10 ms, then presenting it, counted.
 void finishFrame();
 
+// False in a headless replay, which runs the ticks and draws nothing.
+bool showingFrames();
+
 // The frame period for a frame rate: 1000 / rate ms, and 1000 for a rate below 1.
 uint32_t frameTimeFor(int frameRate);
 

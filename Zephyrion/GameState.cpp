@@ -39,7 +39,8 @@ uint32_t hashGameState()
     StateHash s;
     s.add(game.tick), s.add(game.gameMs), s.add(game.logicRandom.state);
     for (int t = 0; t < gameTimerCount; t++)
-        s.add(game.timerRunning[t]), s.add(game.timerDue[t]);
+        if (game.timerRunning[t])
+            s.add(t), s.add(game.timerDue[t]);
     s.add(game.lives), s.add(game.citiesCleared), s.add(game.score), s.add(game.ratingSum);
     s.add(game.craftState), s.add(game.fuel), s.add(game.damage), s.add(game.crackCount);
     s.add(game.enemiesRemaining), s.add(game.collisionFlag), s.add(game.beamActive);

@@ -173,8 +173,9 @@ enum GameTimer { RecoveryTimer, CollapseTimer, FuelTimer, FireTimer, gameTimerCo
 
 // Whether the game in play is a replay, and how it is shown: at its own pace
 // with its sounds, or as fast as it can be drawn in silence.
-// The title's attract mode is watched too, and any key ends it.
-enum Replay { NoReplay = 0, WatchedReplay = 1, TimedReplay = 2, AttractReplay = 3 };
+// The title's attract mode is watched too, and any key ends it. A headless
+// replay, for the tests, runs the ticks alone and shows no frame at all.
+enum Replay { NoReplay = 0, WatchedReplay, TimedReplay, AttractReplay, HeadlessReplay };
 
 // What a life's frame loop ended with.
 enum CityResult { EscapePressed = 0, CraftCrashed = 1, CityCleared = 2 };
@@ -245,7 +246,7 @@ struct GameState {
     uint32_t lowFuelToggledMs = 0;    // gameMs of its last change
 
     // Demos: every game is recorded; a replay plays one back and keeps nothing of it
-    int replay = NoReplay;            // Replay: NoReplay, WatchedReplay, TimedReplay, AttractReplay
+    int replay = NoReplay;            // Replay: none, watched, timed, attract mode or headless
     char replayCaption[40] = "";      // over an attract-mode replay: whose game it is; else empty
     uint32_t framesPresented = 0;     // frames shown since the program started, for the timedemo
 

@@ -121,6 +121,8 @@ void approachCity()
                 playOnce(game.samples.briefing);
         }
         camera->y = camera->y + descentStep;
+        if (!showingFrames())
+            continue;
         drawAutopilotFrame(blink);
         char line[64];
         snprintf(line, sizeof line, "Approaching City - %d -", game.citiesCleared + 1);
@@ -155,6 +157,8 @@ void exitCity(int rating)
             camera->z -= exitBackStep;
         autopilotTick(blink, false);
         camera->y = camera->y - climbStep;
+        if (!showingFrames())
+            continue;
         drawAutopilotFrame(blink);
         centred("Exiting City", 24, 50, 255, 255, 255);
         centred("City Cleared", 48, 150, 140, 140, 140);

@@ -360,6 +360,27 @@ TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
     for (size_t at = cfg.find(",ZZZ"); at != std::string::npos; at = cfg.find(",ZZZ", at + 1))
         kept++;
     EXPECT_EQ(9, kept);
+
+    // The game is a demo, kept as the last one and as its row's, and replays in step.
+    EXPECT_TRUE(dir.exists("demos/last.zdemo"));
+    EXPECT_NE(std::string::npos, cfg.find("[HighScoreDemo]\n00 = 1\n")) << cfg;
+    std::string score = first.substr(5, first.find(',') - 5);
+    std::string timed = run("cd '" + dir.path + "' && DISPLAY=" + testDisplay() +
+                            " " GAME_BINARY " --timedemo demos/top-1.zdemo 2>&1; echo status $?");
+    EXPECT_NE(std::string::npos, timed.find("Score " + score + ", cities 1, ticks ")) << timed;
+    EXPECT_NE(std::string::npos, timed.find(" fps\nstatus 0")) << timed;
+
+    // Ten seconds of the title and ten of the High Scores later, the attract
+    // mode shows it; any key returns to the title.
+    game = startGame(dir);
+    window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    waitForTitle(dir, 800, 600);
+    usleep(21000 * 1000);
+    Image demo = grabScreen(dir.file("attract.png"));
+    EXPECT_GT(demo.count(white, 0, 360, 800, 440), 300) << "Demo, and whose game it is";
+    pressKey(window, "space");
+    expectTitle(waitForTitle(dir, 800, 600), 800, 600);
 }
 
 // The low-speed screen of 640 x 480 shows the whole HUD too.

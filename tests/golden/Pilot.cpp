@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "Std/3D.h"
@@ -15,6 +16,7 @@
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
+#include "Zephyrion/Shots.h"
 #include "Zephyrion/Zephyrion.h"
 
 namespace {
@@ -107,6 +109,24 @@ void lead(const Enemy &e, float &x, float &y, float &z)
     moveAlongHeading(&x, &y, &z, e.yaw, e.pitch, e.speed);
 }
 
+// The beam as the game marches it: does it meet the enemy before a building?
+bool inTheSights(const Enemy &e, float x, float y, float z)
+{
+    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
+    float dx = (float)(sin(yaw) * cos(pitch)), dy = (float)sin(pitch),
+          dz = (float)(cos(yaw) * cos(pitch));
+    float reach = 6 * e.cubes[0]->transform.scale;
+    float px = camera->x, py = camera->y, pz = camera->z;
+    for (int t = 0; t < 750; t++) {
+        px += dx, py += dy, pz += dz;
+        if (fabsf(px - x) <= reach && fabsf(py - y) <= reach && fabsf(pz - z) <= reach)
+            return true;
+        if (buildingAtPoint(px, py, pz) >= 0)
+            return false;
+    }
+    return false;
+}
+
 // Modern: hovering high on the city's southern edge, clear of every
 // building, the nose on the nearest enemy and the beam on while it is in the
 // sights.
@@ -140,9 +160,9 @@ TickCommand hunt()
     float now = camera->pitch > 180 ? camera->pitch - 360 : camera->pitch;
     steerTo(cmd, heading);
     cmd.forward = travel((pitch - now) / 3);
-    float off = fabsf(turnBetween(heading, camera->yaw)) + fabsf(pitch - now);
-    if (off < 8 && distance < 750)
+    if (inTheSights(*e, x, y, z))
         cmd.buttons |= CmdFire;
+    (void)distance;
     return cmd;
 }
 
@@ -151,56 +171,70 @@ const CityCell &depot()
     return game.city[game.fuelDepotIndex % citySlots][game.fuelDepotIndex / citySlots];
 }
 
-// Old School: over the depot's roof, stop, and sink onto it.
+// Old School: along the city's southern edge, clear of the buildings, to
+// the depot's street (the recorded cities have their depot in the first
+// strip), then north over its roof, stop, and sink onto it.
 TickCommand toTheDepot()
 {
     TickCommand cmd = {};
     const CityCell &d = depot();
     float x = d.quad->transform.x, z = d.quad->transform.z + d.depth / 2;
-    float dx = x - camera->x, dz = z - camera->z, away = hypotf(dx, dz);
-    float roof = -d.height;
-    if (away > 12) {
-        holdHeight(cmd, roof - 40);
-        steerTo(cmd, headingTo(dx, dz));
-        holdSpeed(cmd, away > 120 ? 5.0f : 1.5f);
-    } else {
-        cmd.buttons |= CmdStop;
-        holdHeight(cmd, roof + 5);  // down onto it
+    float above = -d.height - 40;
+    holdHeight(cmd, above);
+    if (camera->z < 0 && camera->y > above + 5)
+        return cmd;  // up first, in place
+    float dx = x - camera->x;
+    if (fabsf(dx) > 3 && camera->z < 0) {  // along the edge
+        float heading = dx > 0 ? 90 : 270;
+        steerTo(cmd, heading);
+        if (fabsf(turnBetween(heading, camera->yaw)) < 1)
+            holdSpeed(cmd, fabsf(dx) > 60 ? 4.0f : 1.0f);
+        else if (camera->speed != 0)
+            cmd.buttons |= CmdStop;
+        return cmd;
     }
+    float dz = z - camera->z;
+    if (dz > 3) {  // north, over the roof
+        steerTo(cmd, 0);
+        if (fabsf(turnBetween(0, camera->yaw)) < 1)
+            holdSpeed(cmd, dz > 40 ? 2.0f : 1.0f);
+        else if (camera->speed != 0)
+            cmd.buttons |= CmdStop;
+        return cmd;
+    }
+    if (camera->speed != 0)
+        cmd.buttons |= CmdStop;  // which takes the torque too
+    else
+        holdHeight(cmd, -d.height + 5);  // down onto it
     return cmd;
 }
 
-const CityCell *wallToRam()
-{
-    const CityCell *best = nullptr;
-    float nearest = 1e9f;
-    for (int j = 0; j < cityStrips; j++)
-        for (int i = 0; i < citySlots; i++) {
-            const CityCell &c = game.city[i][j];
-            if (c.state != BuildingStanding || c.height < depot().height + 80)
-                continue;
-            float d = hypotf(c.quad->transform.x - camera->x,
-                             c.quad->transform.z + c.depth / 2 - camera->z);
-            if (d < nearest)
-                nearest = d, best = &c;
-        }
-    return best;
-}
-
-// Old School: into the nearest taller building's wall at full speed, again
-// and again, until the damage sends the craft down.
+// Old School: back to the southern edge, down below the roofs, and north
+// into the first strip's wall at full speed, again and again, until the
+// damage sends the craft down.
 TickCommand ram()
 {
     TickCommand cmd = {};
-    holdHeight(cmd, -depot().height - 30);
     if (game.collisionFlag)
         return cmd;
-    const CityCell *wall = wallToRam();
-    if (!wall)
+    if (phase == 1) {  // off the roof and back south, over the edge
+        holdHeight(cmd, -depot().height - 40);
+        steerTo(cmd, 180);
+        if (fabsf(turnBetween(180, camera->yaw)) < 1)
+            holdSpeed(cmd, 2);
+        if (camera->z <= -19)
+            phase = 2;
         return cmd;
-    steerTo(cmd, headingTo(wall->quad->transform.x - camera->x,
-                           wall->quad->transform.z + wall->depth / 2 - camera->z));
-    holdSpeed(cmd, 10);
+    }
+    holdHeight(cmd, -40);
+    if (camera->y < -45) {
+        if (camera->speed != 0)
+            cmd.buttons |= CmdStop;
+        return cmd;
+    }
+    steerTo(cmd, 0);
+    if (camera->yaw == 0 || camera->yaw == 360)
+        holdSpeed(cmd, 10);
     return cmd;
 }
 
@@ -233,15 +267,16 @@ TickCommand pilot()
         return game.tick - phaseBegan < 900 ? TickCommand{} : escape();
     }
     switch (phase) {
-    case 0:  // fly a while, so that the tank is no longer full, then refuel
+    case 0:  // wait a while, so that the tank is no longer full, then refuel
         if (game.tick > 900 && game.fuel == 100.0f && camera->speed == 0)
             nextPhase();
-        return game.tick > 300 ? toTheDepot() : TickCommand{};
+        return game.tick > 600 ? toTheDepot() : TickCommand{};
     case 1:
+    case 2:
         if (game.craftState != Flying)
-            nextPhase();
+            phase = 2, nextPhase();
         return ram();
-    case 2:  // the next life: the approach, then a while over the city
+    case 3:  // the next life: a while over the city
         if (game.craftState == Flying && game.tick - phaseBegan > 700)
             return escape();
         return TickCommand{};
@@ -253,8 +288,8 @@ TickCommand pilot()
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "Usage: golden_pilot OUTPUT_FOLDER (run in a runtime folder)\n");
+    if (argc < 2 || argc > 3) {
+        fprintf(stderr, "Usage: golden_pilot OUTPUT_FOLDER [DEMO] (run in a runtime folder)\n");
         return 2;
     }
     if (!initSystem() || !loadGraphics() || !loadSounds()) {
@@ -266,15 +301,22 @@ int main(int argc, char **argv)
     readPlayerFrom(pilot);
     int failed = 0;
     for (const Mission &m : missions) {
+        if (argc == 3 && strcmp(argv[2], m.file) != 0)
+            continue;
         game.settings.oldSchool = m.oldSchool, game.settings.classic = m.classic;
         game.settings.difficulty = m.difficulty, game.settings.numLives = m.lives;
         game.settings.pauseWhenUnfocused = false;
         game.pacingStarted = true, game.frameTime = 0;  // as fast as the frames go
         plan = m.plan, phase = 0, phaseBegan = 0, gaveUp = false;
         game.citySeed = m.seed;
-        seedRandom(game.logicRandom, m.seed);
         game.citiesCleared = 0;
-        buildCity();
+        for (;; game.citySeed++) {  // the refuelling plan needs its depot by the edge
+            seedRandom(game.logicRandom, game.citySeed);
+            buildCity();
+            if (m.plan != RefuelThenCrash || game.fuelDepotIndex < citySlots)
+                break;
+            freeCity();
+        }
         runGame();
         freeCity();
         std::string out = std::string(argv[1]) + "/" + m.file;

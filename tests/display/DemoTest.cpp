@@ -1,0 +1,103 @@
+// Demos on a real screen: a game replays to the very same end twice and on
+// the other screen size, and the golden demos, which the pilot played,
+// replay in step to the results they were recorded with.
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "AllegroScreen.h"
+#include "Zephyrion/Demo.h"
+#include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Replay.h"
+#include "Zephyrion/Timers.h"
+#include "Zephyrion/Zephyrion.h"
+
+namespace {
+
+class Demos : public AllegroScreen {
+  protected:
+    void SetUp() override
+    {
+        AllegroScreen::SetUp();
+        ASSERT_TRUE(loadGraphics());
+        ASSERT_TRUE(loadSounds());
+        installClock();
+    }
+    void TearDown() override
+    {
+        freeSounds();
+        freeGraphics();
+    }
+};
+
+// A game written as its tick commands: the approach, a wide turn with the
+// beam held on, a dive, the beam again, then Escape.
+Demo scriptedGame(int16_t turn)
+{
+    Demo d = {};
+    d.header = {4321, 30, 2, 0, 3, 0, 0, 24, 3, 25, 1, 0};
+    auto hold = [&d](int ticks, int16_t t, int16_t forward, uint16_t buttons) {
+        TickCommand cmd = {};
+        cmd.turn = t, cmd.forward = forward, cmd.buttons = buttons;
+        for (int n = 0; n < ticks; n++)
+            recordCommand(d, cmd);
+    };
+    hold(160, 0, 0, 0);  // the approach
+    hold(12, 0, 0, CmdFaster);
+    hold(400, turn, 0, CmdFire);
+    hold(10, 0, commandFullTravel, 0);
+    hold(300, 0, 0, CmdFire);
+    hold(1, 0, 0, CmdEscape);
+    d.result.ticks = d.ticks;
+    return d;
+}
+
+// Drawn at 800 x 600, not drawn at all, and drawn at 640 x 480: drawing
+// changes nothing, and neither does the screen's size.
+TEST_F(Demos, AGameReplaysToTheSameEndDrawnOrNotOnEitherScreen)
+{
+    Demo d = scriptedGame(commandFullTravel / 2);
+    ReplayOutcome a = replayDemo(d, TimedReplay);
+    ReplayOutcome b = replayDemo(d, HeadlessReplay);
+    freeGraphics();
+    ASSERT_TRUE(openGameScreen(true));
+    ASSERT_TRUE(loadGraphics());
+    ReplayOutcome c = replayDemo(d, TimedReplay);
+    EXPECT_EQ(d.ticks, a.result.ticks);
+    EXPECT_NE(0, a.result.score) << "the beam met something";
+    for (const ReplayOutcome &o : {b, c}) {
+        EXPECT_EQ(a.stateHash, o.stateHash);
+        EXPECT_EQ(a.result.score, o.result.score);
+    }
+    Demo other = scriptedGame(commandFullTravel / 2 + 1);  // a hair more turn
+    EXPECT_NE(a.stateHash, replayDemo(other, HeadlessReplay).stateHash) << "the hash sees it";
+}
+
+// Recorded by tools/record-golden-demos.sh. A change of the game's rules that
+// changes these results re-records them, and says why.
+TEST_F(Demos, TheGoldenDemosReplayInStepToTheirResults)
+{
+    struct Golden {
+        const char *file;
+        int score, cities, lives;
+    };
+    const Golden goldens[] = {
+        {"clear-a-city.zdemo", -127, 1, 1},
+        {"old-school-refuel-and-crash.zdemo", -38, 0, 1},
+    };
+    for (const Golden &g : goldens) {
+        Demo d;
+        DemoCheck check;
+        ASSERT_TRUE(loadDemo((std::string(GOLDEN_DIR) + "/" + g.file).c_str(), d, check)) << g.file;
+        ReplayOutcome out = replayDemo(d, HeadlessReplay);
+        EXPECT_TRUE(out.ranToTheEnd) << g.file;
+        EXPECT_TRUE(out.inStep) << g.file << " out of step at tick " << out.outOfStepTick;
+        EXPECT_EQ(g.score, out.result.score) << g.file;
+        EXPECT_EQ(g.cities, out.result.cities) << g.file;
+        EXPECT_EQ(g.lives, out.result.lives) << g.file;
+    }
+}
+
+}  // namespace
