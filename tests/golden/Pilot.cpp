@@ -24,7 +24,7 @@ namespace {
 const float pi = 3.14159f;
 const uint32_t giveUpTicks = 40000;  // over 20 minutes of play: the plan does not work here
 
-enum Plan { HuntTwoCities, RefuelThenCrash };
+enum Plan { HuntTwoCities, RefuelThenCrash, ClearTwentyOne };
 
 struct Mission {
     const char *file;   // written in the output folder
@@ -37,6 +37,7 @@ struct Mission {
 const Mission missions[] = {
     {"clear-a-city.zdemo", HuntTwoCities, false, false, 1, 3, 20261210u},
     {"old-school-refuel-and-crash.zdemo", RefuelThenCrash, true, true, 2, 2, 4711u},
+    {"twenty-one-cities.zdemo", ClearTwentyOne, false, false, 2, 3, 777u},  // the soak's
 };
 
 int plan, phase;
@@ -258,6 +259,11 @@ TickCommand pilot()
     if (game.tick > giveUpTicks) {
         gaveUp = true;
         return escape();
+    }
+    if (plan == ClearTwentyOne) {  // the developers' Shift+F1, as soon as each city is ours
+        TickCommand cmd = {};
+        cmd.buttons = game.citiesCleared < 21 ? CmdClearCity : CmdEscape;
+        return cmd;
     }
     if (plan == HuntTwoCities) {
         if (game.citiesCleared == 0)
