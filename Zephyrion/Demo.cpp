@@ -48,12 +48,13 @@ static TickCommand playerCommand(bool inFlight)
 
 // ---- Playing back ----
 
-// Escape leaves a replay that was asked for; any key leaves the attract mode.
+// Escape leaves a replay that was asked for; any key leaves the attract mode;
+// only a request to end the program leaves the others.
 static bool playerLeaves()
 {
     if (quitRequested())
         return true;
-    if (game.replay == TimedReplay)
+    if (game.replay == TimedReplay || game.replay == HeadlessReplay)
         return false;
     poll_keyboard();
     if (game.replay == WatchedReplay)
@@ -64,7 +65,7 @@ static bool playerLeaves()
     return true;
 }
 
-// A pause is shown as long as it lasted, when the replay is watched.
+// A watched replay holds the last frame as long as the player's pause lasted.
 static void watchPause(uint32_t ticks)
 {
     if (game.replay != WatchedReplay)
