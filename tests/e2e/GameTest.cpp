@@ -293,6 +293,32 @@ TEST_F(Game, WithoutADisplayItSaysSoAndEnds)
     EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
 }
 
+// A demo that cannot be played is said in one line, and in the log, before
+// any window opens; the game exits 2 and writes nothing else.
+TEST_F(Game, ADemoThatCannotBePlayedIsSaidInOneLineAndExitsTwo)
+{
+    dir.write("foreign.zdemo", "[Settings]\nNumLives = 3\n");
+    dir.write("cut.zdemo", std::string("ZEPHDEMO\x01\x00", 10));
+    const std::pair<std::string, std::string> cases[] = {
+        {"--play foreign.zdemo", "Not a Zephyrion demo: foreign.zdemo"},
+        {"--timedemo cut.zdemo", "Demo cut.zdemo ends early at tick 0"},
+        {"--timedemo missing.zdemo",
+         "Cannot read the demo missing.zdemo: No such file or directory"},
+        {"--timedemo", "Usage: Zephyrion [--play FILE | --timedemo FILE]"},
+    };
+    for (const auto &c : cases) {
+        std::string out = run("cd '" + dir.path + "' && DISPLAY=" + testDisplay() + " " GAME_BINARY
+                              " " + c.first + " 2>&1; echo status $?");
+        EXPECT_EQ(c.second + "\nstatus 2\n", out) << c.first;
+        if (c.first != "--timedemo") {
+            EXPECT_NE(std::string::npos, dir.read("ErrorLog.txt").find("WRN:")) << c.first;
+            EXPECT_NE(std::string::npos, dir.read("ErrorLog.txt").find(c.second)) << c.first;
+        }
+    }
+    EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
+    EXPECT_FALSE(dir.exists("demos"));
+}
+
 }  // namespace
 
 namespace {

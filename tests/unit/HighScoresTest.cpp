@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
+#include "ScratchDir.h"
+#include "Zephyrion/Demo.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Settings.h"
 
@@ -158,6 +161,28 @@ TEST_F(Initials, EscapeLeavesWhatWasTyped)
     type(ascii('Q', KEY_Q));
     EXPECT_EQ(InitialsCancelled, type(ascii(27, KEY_ESC)));
     EXPECT_STREQ("Q", name);
+}
+
+}  // namespace
+
+namespace {
+
+// A row's demo is written before the table names it, and the demo of the row
+// pushed out is removed only once the table is written: the new one must not
+// take the old one's file, or removing that would lose it.
+TEST_F(Ratings, ANewRowNeverTakesTheDemoFileOfTheRowItPushesOut)
+{
+    ScratchDir dir;
+    for (int i = 0; i < highScoreRows; i++)
+        game.highScores[i].demo = i + 1;  // top-1 .. top-10
+    int dropped = game.highScores[highScoreRows - 1].demo;
+    insertHighScoreSlot(3);
+    game.highScores[3].demo = keepGameDemo(dropped);
+    EXPECT_EQ(11, game.highScores[3].demo) << "1 to 9 are in the table, 10 is still on disk";
+    dropRowDemo(dropped);
+    EXPECT_TRUE(std::filesystem::exists("demos/top-11.zdemo"));
+    EXPECT_FALSE(std::filesystem::exists("demos/top-10.zdemo"));
+    EXPECT_EQ(4, game.highScores[4].demo) << "the rows below moved down with their demos";
 }
 
 }  // namespace
