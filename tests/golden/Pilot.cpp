@@ -102,6 +102,12 @@ const Enemy *nearestEnemy()
     return nearest;
 }
 
+// The pitch as degrees the nose is down, -80 .. 30.
+float noseDown()
+{
+    return camera->pitch > 180 ? camera->pitch - 360 : camera->pitch;
+}
+
 // Where an enemy will be when the beam is tested: after its move this tick.
 void lead(const Enemy &e, float &x, float &y, float &z)
 {
@@ -140,7 +146,7 @@ TickCommand hunt()
     if (phase == 0) {         // face south, away from the buildings, and climb
         steerTo(cmd, 180);
         if (fabsf(turnBetween(180, camera->yaw)) < 1) {
-            cmd.forward = travel((280.0f - 360 - (camera->pitch > 180 ? camera->pitch - 360 : camera->pitch)) / 3);
+            cmd.forward = travel((-80 - noseDown()) / 3);  // the nose all the way up
             holdSpeed(cmd, camera->y > post ? 2.0f : 0.0f);
         }
         if (camera->y <= post + 2)
@@ -155,15 +161,11 @@ TickCommand hunt()
     float x, y, z;
     lead(*e, x, y, z);
     float dx = x - camera->x, dy = y - camera->y, dz = z - camera->z;
-    float flat = hypotf(dx, dz), distance = hypotf(flat, dy);
-    float heading = headingTo(dx, dz);
-    float pitch = clampf(atan2f(dy, flat) * 180 / pi, -80, 30);  // down is positive
-    float now = camera->pitch > 180 ? camera->pitch - 360 : camera->pitch;
-    steerTo(cmd, heading);
-    cmd.forward = travel((pitch - now) / 3);
+    float pitch = clampf(atan2f(dy, hypotf(dx, dz)) * 180 / pi, -80, 30);
+    steerTo(cmd, headingTo(dx, dz));
+    cmd.forward = travel((pitch - noseDown()) / 3);
     if (inTheSights(*e, x, y, z))
         cmd.buttons |= CmdFire;
-    (void)distance;
     return cmd;
 }
 
