@@ -69,14 +69,15 @@ int runDemoFromCommandLine(const Demo &demo, const char *path, int replay)
     return replay == TimedReplay ? outOfStepStatus : 0;
 }
 
-// A demo that cannot be played is skipped, with a warning.
-static bool loadForAttract(const char *path, Demo &demo)
+bool loadDemoToPlay(const char *path, Demo &demo, bool sayOnStderr)
 {
     DemoCheck check;
     if (loadDemo(path, demo, check))
         return true;
     char line[512];
     describeDemoFault(check, path, line, sizeof line);
+    if (sayOnStderr)
+        fprintf(stderr, "%s\n", line);
     logError(__LINE__, __FILE__, SevWarning, "%s", line);
     return false;
 }
@@ -90,7 +91,7 @@ static bool nextAttractDemo(Demo &demo)
         const HighScoreEntry &entry = game.highScores[row];
         char path[64];
         rowDemoPath(entry.demo, path, sizeof path);
-        if (entry.demo && loadForAttract(path, demo)) {
+        if (entry.demo && loadDemoToPlay(path, demo, false)) {
             attractRow = row + 1;
             snprintf(game.replayCaption, sizeof game.replayCaption, "%s  %d", entry.name,
                      entry.score);
@@ -101,7 +102,7 @@ static bool nextAttractDemo(Demo &demo)
         int shipped = (attractShipped + n) % shippedDemos;
         char path[64];
         snprintf(path, sizeof path, "attract/%d.zdemo", shipped + 1);
-        if (!exists(path) || !loadForAttract(path, demo))
+        if (!exists(path) || !loadDemoToPlay(path, demo, false))
             continue;
         attractShipped = shipped + 1;
         snprintf(game.replayCaption, sizeof game.replayCaption, "%d", demo.result.score);

@@ -10,6 +10,10 @@
 // settings are back after it, and nothing of it is kept.
 ReplayOutcome replayDemo(const Demo &demo, int replay);
 
+// Loads a demo to play; one that cannot be played is said in one line, in
+// the error log and, when asked, on stderr.
+bool loadDemoToPlay(const char *path, Demo &demo, bool sayOnStderr);
+
 // --play and --timedemo on a loaded demo; the program's exit status.
 int runDemoFromCommandLine(const Demo &demo, const char *path, int replay);
 

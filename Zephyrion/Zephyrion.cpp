@@ -161,19 +161,6 @@ static bool readArguments(int argc, char **argv, int &replay, const char *&demoP
     return true;
 }
 
-// A demo that cannot be played is said in one line, before any window opens.
-static bool loadDemoToPlay(const char *path, Demo &demo)
-{
-    DemoCheck check;
-    if (loadDemo(path, demo, check))
-        return true;
-    char line[512];
-    describeDemoFault(check, path, line, sizeof line);
-    fprintf(stderr, "%s\n", line);
-    logError(__LINE__, __FILE__, SevWarning, "%s", line);
-    return false;
-}
-
 int zephyrionMain(int argc, char **argv)
 {
     errorLogFresh = true;
@@ -185,7 +172,7 @@ int zephyrionMain(int argc, char **argv)
         return badArgumentsStatus;
     }
     static Demo demo;  // played back after start-up
-    if (replay && !loadDemoToPlay(demoPath, demo))
+    if (replay && !loadDemoToPlay(demoPath, demo, true))  // before any window opens
         return badArgumentsStatus;
     game.replay = replay;  // start-up knows a timed replay's silence
     resetHighScores();
