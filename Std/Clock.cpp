@@ -3,25 +3,45 @@
 
 #include <time.h>
 
-static bool started = false;
-static uint64_t originMs;  // the monotonic clock at startClock, ms
+#include <cerrno>
 
-static uint64_t monotonicMs()
+static bool started = false;
+static uint64_t originUs;  // the monotonic clock at startClock, us
+
+static uint64_t monotonicUs()
 {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return (uint64_t)now.tv_sec * 1000u + (uint64_t)now.tv_nsec / 1000000u;
+    return (uint64_t)now.tv_sec * 1000000u + (uint64_t)now.tv_nsec / 1000u;
 }
 
 void startClock()
 {
     if (started)
         return;
-    originMs = monotonicMs();
+    originUs = monotonicUs();
     started = true;
 }
 
+// Whole milliseconds of the same origin, so that both readings agree.
 uint32_t clockRun()
 {
-    return started ? (uint32_t)(monotonicMs() - originMs) : 0u;
+    return (uint32_t)(clockMicros() / 1000u);
+}
+
+uint64_t clockMicros()
+{
+    return started ? monotonicUs() - originUs : 0u;
+}
+
+void sleepUntilMicros(uint64_t when)
+{
+    if (!started || clockMicros() >= when)
+        return;
+    uint64_t at = originUs + when;
+    struct timespec until;
+    until.tv_sec = (time_t)(at / 1000000u);
+    until.tv_nsec = (long)(at % 1000000u * 1000u);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
 }

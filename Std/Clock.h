@@ -12,6 +12,12 @@ void startClock();
 // Milliseconds since startClock, 0 before it; wraps after 49 days.
 uint32_t clockRun();
 
+// Microseconds since startClock, 0 before it: the frames' even pacing reads it.
+uint64_t clockMicros();
+
+// Sleeps until clockMicros reaches when; at once if it has, or before startClock.
+void sleepUntilMicros(uint64_t when);
+
 // A reading of the clock, in ms; wraps, so compare differences. Setting it
 // moves it to that value, from where it runs on.
 class MsClock {

@@ -181,6 +181,13 @@ void showPicture()
     show(display.lastFrame ? display.lastFrame : display.picture);
 }
 
+int displayRefreshHz()
+{
+    static const int assumedHz = 60;  // the common rate, where RandR cannot say
+    int hz = displayRefreshRate();
+    return hz > 0 ? hz : assumedHz;
+}
+
 void presentBitmap(BITMAP *frame)
 {
     if (!display.picture)

@@ -43,6 +43,10 @@ void showPicture();
 // next present (displayPicture copies it over first), so it must stay as it is.
 void presentBitmap(BITMAP *frame);
 
+// The refresh rate of the screen the picture is shown on, Hz; 60 where the
+// window system cannot tell.
+int displayRefreshHz();
+
 // Carries out the Alt+Enter or F11 pressed since the last call: true when the
 // mode changed. Every wait of the game calls it (through serveInput).
 bool serveDisplaySwitch();

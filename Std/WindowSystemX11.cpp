@@ -4,6 +4,8 @@
 #include <allegro.h>
 #include <xalleg.h>
 
+#include <X11/extensions/Xrandr.h>
+
 // Whether w is the game's window or one of those around it.
 static bool isGameWindow(Window w)
 {
@@ -55,6 +57,25 @@ bool windowHasKeyboard()
     }
     XUNLOCK();
     return has;
+}
+
+// The rate of the screen's current configuration, as RandR gives it.
+int displayRefreshRate()
+{
+    if (!_xwin.display)
+        return 0;
+    XLOCK();
+    int rate = 0, eventBase, errorBase;
+    if (XRRQueryExtension(_xwin.display, &eventBase, &errorBase)) {
+        XRRScreenConfiguration *config =
+            XRRGetScreenInfo(_xwin.display, DefaultRootWindow(_xwin.display));
+        if (config) {
+            rate = XRRConfigCurrentRate(config);
+            XRRFreeScreenConfigInfo(config);
+        }
+    }
+    XUNLOCK();
+    return rate;
 }
 
 void handleWindowReports()

@@ -11,6 +11,7 @@
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Flight.h"
+#include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Shots.h"
 
 static const int enemiesAllocLine = 1105;  // the error log's line for a failed allocation
@@ -279,15 +280,22 @@ void explodeEnemies()
     }
 }
 
+// Each where the frame shows it, between the last two ticks.
 bool drawEnemies()
 {
     for (int n = 0; n < game.enemyCount; n++) {
         const Enemy &e = game.enemies[n];
-        for (const Quad *cube : e.cubes) {
+        if (e.state != EnemyActive && e.state != EnemyExploding)
+            continue;
+        float distance, spin, scale;
+        blastSeen(e, &distance, &spin, &scale);
+        for (int k = 0; k < enemyCubes; k++) {
+            Quad cube = *e.cubes[k];
+            cube.transform = cubeSeen(e, k);
             if (e.state == EnemyActive)
-                drawQuad(game.backBuffer, cube);
-            else if (e.state == EnemyExploding)
-                drawQuadBlast(game.backBuffer, cube, e.blastDistance, e.blastSpin, e.blastScale);
+                drawQuad(game.backBuffer, &cube);
+            else
+                drawQuadBlast(game.backBuffer, &cube, distance, spin, scale);
         }
     }
     return true;

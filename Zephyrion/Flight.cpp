@@ -7,6 +7,7 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/TickCommand.h"
@@ -219,11 +220,13 @@ void clampCraft()
 }
 
 // The same box test as the beam's: the first standing building in strip order.
+// Whatever the collision does to the craft shows at once.
 bool craftHitsBuilding(float nx, float ny, float nz)
 {
     int index = buildingAtPoint(nx, ny, nz);
     if (index < 0)
         return false;
+    cutCamera();
     const CityCell &c = game.city[index % citySlots][index / citySlots];
     const Transform &t = c.quad->transform;
     resolveBuildingCollision(t.x - c.width / 2, t.y, t.z, t.x + c.width / 2, t.y + c.height,

@@ -3,6 +3,7 @@
 
 #include <allegro.h>
 
+#include "Std/Clock.h"
 #include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
@@ -12,23 +13,18 @@
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Hud.h"
 #include "Zephyrion/Demo.h"
+#include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
 #include "text/Ttf.h"
 
-static const int restEveryFrameMs = 10;  // every frame yields this long, whatever the pacing
+static const int restEveryFrameMs = 10;  // one frame a tick yields this long, whatever the pacing
 static const uint32_t fpsWindowMs = 1000;
+static const uint64_t usPerMs = 1000, usPerSecond = 1000000;
 
 uint32_t frameTimeFor(int frameRate)
 {
     return frameRate >= 1 ? 1000u / (uint32_t)frameRate : 1000u;
-}
-
-// Unsigned differences, so a wrap of the clock changes nothing.
-uint32_t pacingWait(uint32_t now, uint32_t lastFrame, uint32_t frameTime)
-{
-    uint32_t elapsed = now - lastFrame;
-    return elapsed < frameTime ? frameTime - elapsed : 0;
 }
 
 void countFrame()
@@ -45,20 +41,120 @@ void countFrame()
     }
 }
 
-void presentFrame()
+// ---- The clock of ticks and frames ----
+
+// A timed replay runs on a clock of its own that moves a frame at a time, so
+// that it draws the frames a tick that the setting asks for, as fast as it can.
+static bool timed()
+{
+    return game.replay == TimedReplay;
+}
+
+static void startPacing()
 {
     if (!game.pacingStarted) {
-        game.lastFrameTicks = game.msTicks;
         game.frameTime = frameTimeFor(game.settings.frameRate);
         game.pacingStarted = true;
     }
+}
+
+static uint64_t tickUs()
+{
+    return (uint64_t)game.frameTime * usPerMs;
+}
+
+static bool oneFrameATick()
+{
+    return game.framesPerSecond <= 0 || tickUs() == 0;
+}
+
+static uint64_t frameUs()
+{
+    if (oneFrameATick())
+        return tickUs();
+    if (timed())
+        return tickUs() * (uint64_t)game.settings.frameRate / (uint64_t)game.framesPerSecond;
+    return usPerSecond / (uint64_t)game.framesPerSecond;
+}
+
+int smoothFrameRate()
+{
+    int rate = game.settings.smoothMotion;
+    if (rate == smoothMotionDisplay)
+        return game.displayRate;
+    return rate > 0 ? rate : 0;
+}
+
+void startFrames(int framesPerSecond)
+{
+    startPacing();
+    game.framesPerSecond = framesPerSecond;
+    uint64_t now = timed() ? game.nextFrameUs : clockMicros();
+    game.nextTickUs = now;
+    game.nextFrameUs = now + frameUs();
+    game.tickRunThisFrame = false;
+    game.presentGaps.lastUs = 0;  // a new loop's first frame is no gap of the last one's
+}
+
+bool tickDue()
+{
+    if (!showingFrames())
+        return true;
+    if (oneFrameATick()) {
+        bool due = !game.tickRunThisFrame;
+        game.tickRunThisFrame = true;
+        return due;
+    }
+    if (game.nextTickUs >= game.nextFrameUs)
+        return false;
+    game.nextTickUs += tickUs();
+    return true;
+}
+
+float frameBetween()
+{
+    if (oneFrameATick() || game.nextTickUs < game.nextFrameUs)
+        return 1;
+    float ahead = (float)(game.nextTickUs - game.nextFrameUs) / (float)tickUs();
+    return ahead < 1 ? 1 - ahead : 0;
+}
+
+static void measureGap(uint64_t now)
+{
+    PresentGaps &g = game.presentGaps;
+    if (g.lastUs) {
+        double gap = (double)(now - g.lastUs);
+        g.count++, g.sum += gap, g.squares += gap * gap;
+        if (gap > g.worst)
+            g.worst = gap;
+    }
+    g.lastUs = now ? now : 1;
+}
+
+// A frame late by a whole period or more is no reason to hurry the next ones:
+// the frames go on from now, and the world is let fall behind by a tick at most.
+void presentFrame()
+{
+    startPacing();
+    if (!timed())
+        sleepUntilMicros(game.nextFrameUs);
     presentBitmap(game.backBuffer);
     game.framesPresented++;
+    game.tickRunThisFrame = false;
+    if (timed()) {
+        game.nextFrameUs += frameUs();
+        serveInput();
+        return;
+    }
+    measureGap(clockMicros());
     serveInput();
-    uint32_t wait = pacingWait(game.msTicks, game.lastFrameTicks, game.frameTime);
-    if (wait && game.replay != TimedReplay)
-        rest(wait);
-    game.lastFrameTicks = game.msTicks;
+    uint64_t now = clockMicros();
+    game.nextFrameUs += frameUs();
+    if (game.nextFrameUs <= now) {
+        game.nextFrameUs = now;
+        if (game.nextTickUs + tickUs() < now)
+            game.nextTickUs = now - tickUs();
+    }
 }
 
 static void trace(const char *label)
@@ -89,7 +185,7 @@ void finishFrame()
 {
     if (game.replay == AttractReplay)
         drawReplayCaption();
-    if (game.replay != TimedReplay)
+    if (!timed() && oneFrameATick())
         rest(restEveryFrameMs);
     trace("Processing complete (incl. rest)");
     presentFrame();
@@ -142,6 +238,7 @@ int flightTick(const TickCommand &cmd)
 
 void drawFlightFrame()
 {
+    SeenBetweenTicks seen(frameBetween());
     clear_bitmap(game.backBuffer);
     clearZBuffer();
     trace("Cleared buffer");
@@ -173,15 +270,17 @@ static void waitOutTheCrash()
 int runCityFrames()
 {
     InLoop here("flight");
+    startFrames(smoothFrameRate());
     for (;;) {
-        int result = flightTick(nextTickCommand(true));
-        if (result == CraftCrashed)
-            waitOutTheCrash();
-        if (result >= 0)
-            return result;
-        if (showingFrames()) {
-            drawFlightFrame();
-            finishFrame();
+        while (tickDue()) {
+            keepTickStart();
+            int result = flightTick(nextTickCommand(true));
+            if (result == CraftCrashed)
+                waitOutTheCrash();
+            if (result >= 0)
+                return result;
         }
+        drawFlightFrame();
+        finishFrame();
     }
 }

@@ -1,6 +1,7 @@
 // The frame pipeline: one life's loop of ticks and frames over a city, the
-// flight tick and the flight frame, and the frame counting and paced
-// presenting that the title, the sequences and the intro share.
+// flight tick and the flight frame, and the one clock of ticks and frames,
+// the frame counting and the evenly paced presenting that the title, the
+// sequences and the intro share.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +20,26 @@ void drawFlightFrame();
 // Counts a presented frame into the frames-per-second window.
 void countFrame();
 
-// Copies the back buffer to the screen, then waits out the rest of the frame.
+// The frames a second the world's loops draw: the "Smooth Motion" setting,
+// the display's rate for "Display"; 0 for "Off", one frame a tick.
+int smoothFrameRate();
+
+// A loop begins on the clock: its first tick is due now, its frames come
+// framesPerSecond a second (0: one a tick, the first a tick from now).
+void startFrames(int framesPerSecond);
+
+// True while a tick is due before the next frame is shown; it counts as run.
+// Always true where no frames are shown.
+bool tickDue();
+
+// Where the next frame lies between the last two ticks: 0 the world as the
+// last tick began, 1 as it left it (always 1 at one frame a tick).
+float frameBetween();
+
+// Waits for the frame's time on the clock, then copies the back buffer to the screen.
 void presentFrame();
 
-// The frame's rest of 10 ms, then presenting it, counted.
+// At one frame a tick, the frame's rest of 10 ms; then presenting it, counted.
 void finishFrame();
 
 // False in a headless replay, which runs the ticks and draws nothing.
@@ -31,5 +48,3 @@ bool showingFrames();
 // The frame period for a frame rate: 1000 / rate ms, and 1000 for a rate below 1.
 uint32_t frameTimeFor(int frameRate);
 
-// How long the present still has to wait, from the clock's difference.
-uint32_t pacingWait(uint32_t now, uint32_t lastFrame, uint32_t frameTime);

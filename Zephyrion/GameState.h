@@ -28,6 +28,11 @@ enum KeyBinding {
     keyBindingCount
 };
 
+// "Smooth Motion": one frame a tick, frames at a rate, or at the display's own rate.
+const int smoothMotionOff = 0;
+const int smoothMotionDisplay = -1;
+const int fastestSmoothMotion = 1000;  // frames a second; a faster hand-set rate is mended
+
 struct Settings {
     bool lowSpeedPC = false;  // 640 x 480 and the low splash when on, else 800 x 600
     bool classic = false;     // game type: Classic (one enemy at a time) when on, Modern when off
@@ -42,6 +47,8 @@ struct Settings {
     bool fullScreen = true;   // full screen at the desktop's size when on, else a window
     int windowScale = 0;      // the window in multiples of the game's size: 0 Auto, 1..3
     bool pauseWhenUnfocused = true;  // a window that loses the keyboard focus pauses the game
+    int smoothMotion = smoothMotionDisplay;  // frames a second drawn between the ticks: 0 Off,
+                                             // 1..1000, or -1 the display's refresh rate
     int soundVolume = 100;    // per cent of full volume over every sample, 0..100 (0 mixes nothing)
     bool useGamepad = true;   // gamepads steer, fire and work the menus as well as the keys
     int gamepadDeadZone = 25; // per cent of the stick's travel that does nothing, 0..90
@@ -136,6 +143,13 @@ const int enemyCubes = 4;
 
 enum EnemyState { EnemyActive = 0, EnemyExploding = 1, EnemyGone = 2, EnemyWaiting = 3 };
 
+// An enemy as the last tick began: frames between ticks draw it on from here.
+struct EnemyBefore {
+    float x, y, z;                     // the cubes' place, world units
+    float scale[enemyCubes];           // each cube's scale, 0.1..2.5
+    float blastDistance, blastScale, blastSpin;  // its explosion, as below
+};
+
 struct Enemy {
     int state;                         // EnemyState
     unsigned char blastGrowing;        // 1 while the explosion expands, 0 while it falls back
@@ -148,6 +162,7 @@ struct Enemy {
     float pulseMin, pulseMax;          // the cubes' scale swings between these, 0.1..2.5
     unsigned char growing[enemyCubes]; // per cube: 1 while its scale grows
     Quad *cubes[enemyCubes];           // four 6 x 6 x 6 boxes at the enemy's position
+    EnemyBefore before;                // as the last tick began, for the frames between ticks
 };
 
 // ---- Damage ----
@@ -179,6 +194,15 @@ enum Replay { NoReplay = 0, WatchedReplay, TimedReplay, AttractReplay, HeadlessR
 
 // What a life's frame loop ended with.
 enum CityResult { EscapePressed = 0, CraftCrashed = 1, CityCleared = 2 };
+
+// The intervals between presented frames, for the report of a watched replay.
+struct PresentGaps {
+    uint64_t lastUs;   // clockMicros at the last present, 0 when a loop has just begun
+    uint32_t count;    // intervals measured, 0 up
+    double sum;        // their sum, us
+    double squares;    // the sum of their squares, us^2
+    double worst;      // the longest, us
+};
 
 // ---- The record ----
 
@@ -250,15 +274,28 @@ struct GameState {
     char replayCaption[40] = "";      // over an attract-mode replay: whose game it is; else empty
     uint32_t framesPresented = 0;     // frames shown since the program started, for the timedemo
 
-    // Frame pacing, shared by every loop that presents frames
+    // Frame pacing, shared by every loop that presents frames: ticks and frames
+    // run on the one clock, clockMicros (a timed replay's runs a frame at a time)
     int frameCount = 0;               // frames presented since the last frames-per-second update
     int fpsValue = 0;                 // frames presented in the last full second
     uint32_t fpsWindowStart = 0;      // msTicks at the start of the current second
-    uint32_t lastFrameTicks = 0;      // msTicks at the previous present
-    uint32_t frameTime = 0;           // ms a frame, 1000 / FrameRate, fixed at the first present
+    uint32_t frameTime = 0;           // ms of real time a tick, 1000 / FrameRate, fixed at the first
+                                      // present; 0 runs the ticks as fast as the frames go
     bool fpsStarted = false;          // fpsWindowStart has been set this run
-    bool pacingStarted = false;       // lastFrameTicks and frameTime have been set this run
+    bool pacingStarted = false;       // frameTime has been set this run
+    int displayRate = 60;             // the monitor's refresh rate, Hz; 60 where it cannot be told
+    int framesPerSecond = 0;          // the loop's frame rate; 0: one frame a tick
+    uint64_t nextTickUs = 0;          // the clock's time the next tick is due at, us
+    uint64_t nextFrameUs = 0;         // the clock's time the next frame is presented at, us
+    bool tickRunThisFrame = false;    // one frame a tick: this frame's tick has run
+    PresentGaps presentGaps = {};     // how evenly the frames have come
     int beamVoice = -1;               // voice of the looping beam-on-building sample, -1 when silent
+
+    // Frames between ticks: the world as the last tick began (each enemy keeps its own)
+    Camera cameraBefore = {};         // the camera as the last tick began
+    bool cameraCut = false;           // it jumped in the last tick: frames show it where it landed
+    float between = 1;                // where the frame being drawn lies between the last two
+                                      // ticks, 0..1; 1, the last tick's world, outside a frame
 
     // The city
     CityCell city[citySlots][cityStrips] = {};  // [slot i][strip j]; building index j * 10 + i

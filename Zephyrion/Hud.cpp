@@ -8,6 +8,7 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
@@ -80,7 +81,8 @@ static void drawBlips(int cx, int cy)
         const Enemy &e = game.enemies[n];
         if (e.state != EnemyActive)
             continue;
-        float dx = e.cubes[0]->transform.x - camera->x, dz = camera->z - e.cubes[0]->transform.z;
+        Transform at = cubeSeen(e, 0);
+        float dx = at.x - camera->x, dz = camera->z - at.z;
         if (sqrtf(dx * dx + dz * dz) < radarRange)
             putpixel(game.backBuffer, (int)(cx + s * dx), (int)(cy + s * dz), makecol(0, 0, 0));
     }

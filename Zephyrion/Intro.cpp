@@ -146,6 +146,7 @@ bool playIntro(IntroRun &run)
     if (picture)
         run.pictureW = picture->w, run.pictureH = picture->h;
     bool loading = stretchInto(picture, loadingPicture);
+    startFrames(0);  // its frames are its ticks
     stripesPhase(picture, loading, stripes, loop, run);
 
     bool title = stretchInto(picture, titlePicture);
@@ -153,6 +154,7 @@ bool playIntro(IntroRun &run)
     presentBitmap(game.backBuffer);
     restServingInput(stillMs);
     playOnce(start);
+    startFrames(0);
     spinOut(picture, title, run);
 
     if (picture)

@@ -231,6 +231,29 @@ int nextVolume(int percent)
     return next > fullVolumePercent ? 0 : next;
 }
 
+// A rate set by hand steps on to the next offered above it.
+int nextSmoothMotion(int rate)
+{
+    static const int offered[] = {60, 120, 144};
+    if (rate == smoothMotionDisplay)
+        return smoothMotionOff;
+    for (int next : offered)
+        if (next > rate)
+            return next;
+    return smoothMotionDisplay;
+}
+
+const char *smoothMotionName(int rate)
+{
+    static char text[16];
+    if (rate == smoothMotionOff)
+        return "Off";
+    if (rate == smoothMotionDisplay)
+        return "Display";
+    snprintf(text, sizeof text, "%d fps", rate);
+    return text;
+}
+
 static const char *displayValue()
 {
     return displayFullScreen() ? "Full Screen" : "Window";
@@ -299,12 +322,25 @@ static bool togglePauseWhenUnfocused(KeySource)
     return true;
 }
 
+static const char *smoothMotionValue()
+{
+    return smoothMotionName(game.settings.smoothMotion);
+}
+
+// Takes effect from the next frame on.
+static bool stepSmoothMotion(KeySource)
+{
+    game.settings.smoothMotion = nextSmoothMotion(game.settings.smoothMotion);
+    return true;
+}
+
 static const OptionRow displayAndSoundRows[] = {
     {"Display", 180, displayValue, toggleDisplay},
     {"Window Size", 220, windowSizeValue, stepWindowSize},
-    {"Sound Volume", 260, volumeValue, stepVolume},
-    {"Pause When Unfocused", 300, pauseValue, togglePauseWhenUnfocused},
-    {"Back", 340, nullptr, nullptr},
+    {"Smooth Motion", 260, smoothMotionValue, stepSmoothMotion},
+    {"Sound Volume", 300, volumeValue, stepVolume},
+    {"Pause When Unfocused", 340, pauseValue, togglePauseWhenUnfocused},
+    {"Back", 380, nullptr, nullptr},
 };
 
 // ---- The screen loop all share ----

@@ -18,5 +18,7 @@ int nextDifficulty(int difficulty);  // Easy, Normal, Hard, then Easy; any other
 int nextSensitivity(int sensitivity);
 int nextWindowScale(int scale);      // Auto, 1x, 2x, 3x, then Auto
 int nextVolume(int percent);         // up to the next tenth, 100 to 0
+int nextSmoothMotion(int rate);      // Off, 60, 120, 144 fps, Display, then Off
 const char *difficultyName(int difficulty);
 const char *sensitivityName(int sensitivity);
+const char *smoothMotionName(int rate);  // "Off", "60 fps", ..., "Display"

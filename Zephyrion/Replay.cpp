@@ -3,6 +3,7 @@
 
 #include <allegro.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "Std/Errors.h"
@@ -47,9 +48,23 @@ ReplayOutcome replayDemo(const Demo &demo, int replay)
     return out;
 }
 
+// How evenly a watched replay's frames came: their mean interval, its
+// standard deviation and the longest, in ms.
+static void reportPacing()
+{
+    const PresentGaps &g = game.presentGaps;
+    if (!g.count)
+        return;
+    double mean = g.sum / g.count, variance = g.squares / g.count - mean * mean;
+    printf("%u frames, every %.2f ms: standard deviation %.2f ms, worst gap %.2f ms\n",
+           g.count + 1, mean / 1000, sqrt(variance > 0 ? variance : 0) / 1000, g.worst / 1000);
+    fflush(stdout);
+}
+
 int runDemoFromCommandLine(const Demo &demo, const char *path, int replay)
 {
     uint32_t frames = game.framesPresented, began = game.msTicks;
+    game.presentGaps = PresentGaps();
     ReplayOutcome out = replayDemo(demo, replay);
     uint32_t ms = game.msTicks - began;
     frames = game.framesPresented - frames;
@@ -60,6 +75,8 @@ int runDemoFromCommandLine(const Demo &demo, const char *path, int replay)
         printf("%u ticks, %u frames in %.2f s: %.1f fps\n", out.result.ticks, frames, seconds,
                seconds > 0 ? frames / seconds : 0.0);
         fflush(stdout);
+    } else {
+        reportPacing();
     }
     if (!out.ranToTheEnd || out.inStep)
         return 0;

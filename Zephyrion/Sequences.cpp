@@ -14,6 +14,7 @@
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Hud.h"
+#include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Timers.h"
 #include "text/Ttf.h"
 
@@ -39,6 +40,13 @@ struct Blink {
             toggled = game.gameMs;
         }
     }
+};
+
+// The approach's own state: the blink and the briefing's lines.
+struct Approach {
+    Blink blink;
+    uint32_t briefingStep = game.gameMs;  // gameMs of the last line's step
+    int briefing = 0;                     // lines reached, 0..3 and on
 };
 
 static void text(const char *s, int height, int x, int y, int r, int g, int b)
@@ -72,6 +80,7 @@ static void autopilotTick(Blink &blink, bool enemiesMove)
 // "Autopilot Engaged".
 static void drawAutopilotFrame(const Blink &blink)
 {
+    SeenBetweenTicks seen(frameBetween());
     clear_bitmap(game.backBuffer);
     clearZBuffer();
     drawCity();
@@ -96,44 +105,92 @@ static void drawBriefing(int reached)
         text(lines[n].line, 32, lines[n].x, lines[n].y, 140, 140, 140);
 }
 
+// One tick of the descent; false once it is down, or the program is to end.
+static bool approachTick(Approach &a)
+{
+    if (camera->y >= flyingHeight)
+        return false;
+    if (nextTickCommand(false).buttons & CmdQuit)
+        return false;
+    if (camera->z < flyingHeight)
+        camera->z += glideStep;
+    if (camera->pitch > 0)
+        camera->pitch = subAngle360(camera->pitch, 1);
+    autopilotTick(a.blink, true);
+    if (game.firstApproach && game.gameMs - a.briefingStep > briefingStepMs) {
+        a.briefingStep = game.gameMs;
+        if (++a.briefing <= briefingLines)
+            playOnce(game.samples.briefing);
+    }
+    camera->y = camera->y + descentStep;
+    return true;
+}
+
+static void drawApproachFrame(const Approach &a)
+{
+    drawAutopilotFrame(a.blink);
+    char line[64];
+    snprintf(line, sizeof line, "Approaching City - %d -", game.citiesCleared + 1);
+    centred(line, 24, 50, 255, 255, 255);
+    centred("Image Enhancer Enabled - Enemies Now Visible", 16, 100, 230, 230, 230);
+    if (game.firstApproach)
+        drawBriefing(a.briefing);
+    finishFrame();
+}
+
 void approachCity()
 {
     InLoop here("approach");
-    Blink blink;
-    uint32_t briefingStep = game.gameMs;
-    int briefing = 0;
+    Approach a;
     camera->z = approachStartZ;
     float viewDistance = getViewDistance();
     setViewDistance(sequenceViewDistance);
     game.craftState = Autopilot;
     camera->y = approachStartY;
-    while (camera->y < flyingHeight) {
-        if (nextTickCommand(false).buttons & CmdQuit)
-            break;
-        if (camera->z < flyingHeight)
-            camera->z += glideStep;
-        if (camera->pitch > 0)
-            camera->pitch = subAngle360(camera->pitch, 1);
-        autopilotTick(blink, true);
-        if (game.firstApproach && game.gameMs - briefingStep > briefingStepMs) {
-            briefingStep = game.gameMs;
-            if (++briefing <= briefingLines)
-                playOnce(game.samples.briefing);
+    startFrames(smoothFrameRate());
+    for (bool on = true; on;) {
+        while (on && tickDue()) {
+            keepTickStart();
+            on = approachTick(a);
         }
-        camera->y = camera->y + descentStep;
-        if (!showingFrames())
-            continue;
-        drawAutopilotFrame(blink);
-        char line[64];
-        snprintf(line, sizeof line, "Approaching City - %d -", game.citiesCleared + 1);
-        centred(line, 24, 50, 255, 255, 255);
-        centred("Image Enhancer Enabled - Enemies Now Visible", 16, 100, 230, 230, 230);
-        if (game.firstApproach)
-            drawBriefing(briefing);
-        finishFrame();
+        if (on)
+            drawApproachFrame(a);
     }
     setViewDistance(viewDistance);
     game.craftState = Flying;
+}
+
+// One tick of the climb out; false once it is out, or the program is to end.
+static bool exitTick(Blink &blink)
+{
+    if (camera->y <= exitTopY)
+        return false;
+    if (nextTickCommand(false).buttons & CmdQuit)
+        return false;
+    if (camera->pitch < restingPitch || camera->pitch >= steepestUp)
+        camera->pitch = addAngle360(camera->pitch, 1);
+    if (camera->yaw > 0 && camera->yaw <= 180)
+        camera->yaw = camera->yaw - 1;
+    else if (camera->yaw != 0)
+        camera->yaw = addAngle360(camera->yaw, 1);
+    if (camera->z > exitBackZ)
+        camera->z -= exitBackStep;
+    autopilotTick(blink, false);
+    camera->y = camera->y - climbStep;
+    return true;
+}
+
+static void drawExitFrame(const Blink &blink, int rating)
+{
+    drawAutopilotFrame(blink);
+    centred("Exiting City", 24, 50, 255, 255, 255);
+    centred("City Cleared", 48, 150, 140, 140, 140);
+    char line[64];
+    snprintf(line, sizeof line, "%d Points Awarded", cityClearedPoints);
+    centred(line, 18, 200, 160, 160, 160);
+    snprintf(line, sizeof line, "Rating - %s", ratingNameOf(rating));
+    centred(line, 18, 230, 160, 160, 160);
+    finishFrame();
 }
 
 void exitCity(int rating)
@@ -144,30 +201,14 @@ void exitCity(int rating)
     setViewDistance(sequenceViewDistance);
     game.score += cityClearedPoints;
     game.craftState = Autopilot;
-    while (camera->y > exitTopY) {
-        if (nextTickCommand(false).buttons & CmdQuit)
-            break;
-        if (camera->pitch < restingPitch || camera->pitch >= steepestUp)
-            camera->pitch = addAngle360(camera->pitch, 1);
-        if (camera->yaw > 0 && camera->yaw <= 180)
-            camera->yaw = camera->yaw - 1;
-        else if (camera->yaw != 0)
-            camera->yaw = addAngle360(camera->yaw, 1);
-        if (camera->z > exitBackZ)
-            camera->z -= exitBackStep;
-        autopilotTick(blink, false);
-        camera->y = camera->y - climbStep;
-        if (!showingFrames())
-            continue;
-        drawAutopilotFrame(blink);
-        centred("Exiting City", 24, 50, 255, 255, 255);
-        centred("City Cleared", 48, 150, 140, 140, 140);
-        char line[64];
-        snprintf(line, sizeof line, "%d Points Awarded", cityClearedPoints);
-        centred(line, 18, 200, 160, 160, 160);
-        snprintf(line, sizeof line, "Rating - %s", ratingNameOf(rating));
-        centred(line, 18, 230, 160, 160, 160);
-        finishFrame();
+    startFrames(smoothFrameRate());
+    for (bool on = true; on;) {
+        while (on && tickDue()) {
+            keepTickStart();
+            on = exitTick(blink);
+        }
+        if (on)
+            drawExitFrame(blink, rating);
     }
     setViewDistance(viewDistance);
 }

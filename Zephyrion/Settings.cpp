@@ -166,6 +166,8 @@ void loadSettings()
     s.windowScale = readInRange("Display", "WindowSize", s.windowScale, 0, largestWindowScale,
                                 defaults.windowScale);
     s.pauseWhenUnfocused = readBool("Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
+    s.smoothMotion = readInRange("Display", "SmoothMotion", s.smoothMotion, smoothMotionDisplay,
+                                 fastestSmoothMotion, defaults.smoothMotion);
     s.soundVolume = clampInt(readInt("Sound", "Volume", s.soundVolume), 0, maxVolume);
     s.useGamepad = readBool("Gamepad", "Enabled", s.useGamepad);
     s.gamepadDeadZone = readInRange("Gamepad", "DeadZone", s.gamepadDeadZone, 0, maxDeadZone,
@@ -299,6 +301,7 @@ void saveSettings()
     setInt(lines, "Display", "FullScreen", s.fullScreen);
     setInt(lines, "Display", "WindowSize", s.windowScale);
     setInt(lines, "Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
+    setInt(lines, "Display", "SmoothMotion", s.smoothMotion);
     setInt(lines, "Sound", "Volume", s.soundVolume);
     setInt(lines, "Gamepad", "Enabled", s.useGamepad);
     setInt(lines, "Gamepad", "DeadZone", s.gamepadDeadZone);

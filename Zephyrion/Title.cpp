@@ -75,6 +75,7 @@ void logoEntrance()
     playOnce(game.samples.logoEntrance);
     BITMAP *logo = game.bitmaps.logo;
     int finalX = logo ? (game.screenWidth - logo->w) / 2 : 0;
+    startFrames(0);  // its frames are its ticks
     for (int i = 0; i < entranceFrames; i++) {
         spinDepotMarkers();
         drawTitleCity();

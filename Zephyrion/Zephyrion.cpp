@@ -91,6 +91,7 @@ bool initSystem()
         logError(screenModeLine, __FILE__, SevError, "%s", allegro_error);
         return false;
     }
+    game.displayRate = displayRefreshHz();
     installClock();
     watchQuitSignals();
     srand((unsigned)time(nullptr));

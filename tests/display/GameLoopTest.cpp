@@ -124,6 +124,7 @@ TEST_F(GameLoop, TheClockKeepsRealTimeInMilliseconds)
 TEST_F(GameLoop, TheApproachDescendsIn160FramesAndHandsOver)
 {
     game.settings.frameRate = 1000;
+    game.settings.smoothMotion = smoothMotionOff;  // one frame a tick, each resting 10 ms
     ASSERT_TRUE(setupEnemies());
     game.firstApproach = false;
     camera->pitch = 30, camera->yaw = 0;
@@ -165,6 +166,7 @@ TEST_F(GameLoop, OnlyTheFirstApproachBriefsAndItsSoundPlaysThreeTimes)
 TEST_F(GameLoop, TheExitTurnsTheShorterWayClimbsAndPaysOnce)
 {
     game.settings.frameRate = 1000;
+    game.settings.smoothMotion = smoothMotionOff;  // one frame a tick, each resting 10 ms
     ASSERT_TRUE(setupEnemies());
     for (float yaw : {190.0f, 170.0f}) {
         camera->yaw = yaw, camera->pitch = 0, camera->y = -20, camera->z = 300;

@@ -319,6 +319,29 @@ TEST_F(Game, ADemoThatCannotBePlayedIsSaidInOneLineAndExitsTwo)
     EXPECT_FALSE(dir.exists("demos"));
 }
 
+// A timed replay draws the frames a tick that "Smooth Motion" asks for: one a
+// tick (none in the crash's wait) at Off, two at 60 fps, in step either way.
+TEST_F(Game, ATimedDemoDrawsAFrameATickAtOffAndTwoAtSixty)
+{
+    unsigned ticks[2] = {}, frames[2] = {};
+    for (int n = 0; n < 2; n++) {
+        dir.write("Zephyrion.cfg", std::string("[Display]\nFullScreen = 0\nSmoothMotion = ") +
+                                       (n ? "60" : "0") + "\n");
+        std::string out = run("cd '" + dir.path + "' && DISPLAY=" + testDisplay() +
+                              " timeout 300 " GAME_BINARY " --timedemo " GOLDEN_DIR
+                              "/old-school-refuel-and-crash.zdemo 2>&1; echo status $?");
+        ASSERT_NE(std::string::npos, out.find("Score -38, cities 0, ticks 1996\n")) << out;
+        ASSERT_NE(std::string::npos, out.find("status 0\n")) << out;
+        size_t line = out.find(" ticks, ");
+        ASSERT_NE(std::string::npos, line) << out;
+        sscanf(out.c_str() + out.rfind('\n', line) + 1, "%u ticks, %u frames", &ticks[n], &frames[n]);
+    }
+    EXPECT_EQ(1996u, ticks[0]);
+    EXPECT_GT(frames[0], ticks[0] * 9 / 10);
+    EXPECT_LE(frames[0], ticks[0]);
+    EXPECT_EQ(2 * frames[0], frames[1]);
+}
+
 }  // namespace
 
 namespace {
@@ -517,7 +540,7 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
                             220), 300) << "Display";
     EXPECT_GT(display.count(0xFF0000, 390, 180, 700,
                             340), 500) << "the values";
-    for (int row = 0; row < 3; row++) {  // Window Size, Sound Volume, Pause When Unfocused
+    for (int row = 0; row < 4; row++) {  // Window Size, Smooth Motion, Sound Volume, Pause When Unfocused
         pressKey(window, "Down");
         pressKey(window, "Return");
     }
@@ -556,7 +579,8 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
                              "PitchBack = 19\n", "TorqueIncrease = 23\n", "TorqueDecrease = 19\n",
                              "Accelerate = 17\n", "Deccelerate = 5\n", "Stop = 24\n",
                              "Fire = 67\n", "LowSpeedPC = 0\n", "WindowSize = 1\n",
-                             "Volume = 0\n", "PauseWhenUnfocused = 0\n", "FullScreen = 1\n"})
+                             "Volume = 0\n", "PauseWhenUnfocused = 0\n", "FullScreen = 1\n",
+                             "SmoothMotion = 0\n"})
         EXPECT_NE(std::string::npos, cfg.find(line)) << line;
     EXPECT_FALSE(dir.exists("ErrorLog.txt"));
 }

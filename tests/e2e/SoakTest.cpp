@@ -39,7 +39,7 @@ long residentKb(pid_t pid)
 TEST(Soak, TwentyCitiesInOneGameEndCleanlyAndHoldNoMoreMemory)
 {
     Scratch dir;
-    dir.write("Zephyrion.cfg", "[Display]\nFullScreen = 0\n");
+    dir.write("Zephyrion.cfg", "[Display]\nFullScreen = 0\nSmoothMotion = 0\n");
     dir.write("timedemo.sh", "#!/bin/sh\nexec " GAME_BINARY " --timedemo " GOLDEN_DIR
                              "/twenty-one-cities.zdemo\n");
     chmod(dir.file("timedemo.sh").c_str(), 0755);

@@ -17,6 +17,7 @@
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/TickCommand.h"
 #include "Zephyrion/Timers.h"
@@ -224,13 +225,6 @@ TEST(FramePacing, FrameTimeNeverDividesByZero)
     EXPECT_EQ(1000u, frameTimeFor(-4));
 }
 
-TEST(FramePacing, WaitsAcrossAWrapOfTheClock)
-{
-    EXPECT_EQ(12u, pacingWait(5, 0xFFFFFFF0u, 33));  // 21 ms have passed
-    EXPECT_EQ(0u, pacingWait(40, 0xFFFFFFF0u, 33));
-    EXPECT_EQ(33u, pacingWait(100, 100, 33));
-}
-
 TEST(FramePacing, TheSecondWindowSpansAWrapOfTheClock)
 {
     game = GameState();
@@ -244,6 +238,51 @@ TEST(FramePacing, TheSecondWindowSpansAWrapOfTheClock)
     countFrame();
     EXPECT_EQ(25, game.fpsValue);
     EXPECT_EQ(0, game.frameCount);
+}
+
+// ---- Frames between ticks ----
+
+// A frame halfway between two ticks shows the camera, its needles and the
+// enemies' cubes halfway, and a heading and a pitch the short way across
+// north; a collision's push back shows at once where it left the craft.
+TEST_F(Gameplay, AFrameBetweenTicksShowsTheWayThereButNotAJump)
+{
+    ASSERT_TRUE(setupEnemies());
+    camera->x = 0, camera->yaw = 350, camera->pitch = 6, camera->speed = 2;
+    keepTickStart();
+    const Enemy &e = game.enemies[0];
+    const Transform was = e.cubes[1]->transform;
+    moveEnemies();
+    const Transform now = e.cubes[1]->transform;
+    ASSERT_NE(was.x, now.x);
+    camera->x = 10, camera->yaw = 10, camera->pitch = 354, camera->speed = 4;
+    {
+        SeenBetweenTicks seen(0.5f);
+        EXPECT_FLOAT_EQ(5, camera->x);
+        EXPECT_NEAR(0, fmodf(camera->yaw, 360), 1e-3);
+        EXPECT_NEAR(0, fmodf(camera->pitch, 360), 1e-3);
+        EXPECT_FLOAT_EQ(3, camera->speed);
+        Transform t = cubeSeen(e, 1);
+        EXPECT_FLOAT_EQ((was.x + now.x) / 2, t.x);
+        EXPECT_FLOAT_EQ((was.z + now.z) / 2, t.z);
+        EXPECT_FLOAT_EQ((was.scale + now.scale) / 2, t.scale);
+    }
+    EXPECT_EQ(10, camera->x);  // the craft's own camera is back
+    {
+        SeenBetweenTicks seen(0.25f);
+        EXPECT_NEAR(355, camera->yaw, 1e-3);
+    }
+
+    const CityCell &c = cell(5);
+    camera->x = c.quad->transform.x, camera->z = c.quad->transform.z - 2;  // before its south wall
+    camera->y = -c.height / 2, camera->yaw = 30, camera->pitch = 0, camera->speed = 4;
+    keepTickStart();
+    moveCraft();
+    ASSERT_NE(game.cameraBefore.z, camera->z) << "pushed back";
+    Camera left = *camera;
+    SeenBetweenTicks seen(0.5f);
+    EXPECT_EQ(left.z, camera->z);
+    EXPECT_EQ(left.x, camera->x);
 }
 
 // ---- Controls ----

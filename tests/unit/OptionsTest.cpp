@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "Zephyrion/GameState.h"
 
 namespace {
 
@@ -30,9 +33,18 @@ TEST(OptionCycles, NumberOfLivesCyclesAndDifficultyAndSensitivityRestartFromThei
     EXPECT_STREQ("Coarse", sensitivityName(6));
 }
 
-// A hand-edited 35 % steps on to 40 %, and a full volume round to silence.
-TEST(OptionCycles, WindowSizeAndVolumeWrapRound)
+// A hand-edited 35 % steps on to 40 %, and a full volume round to silence;
+// a hand-set 75 fps steps on to 120, and anything above 144 to Display.
+TEST(OptionCycles, WindowSizeVolumeAndSmoothMotionWrapRound)
 {
+    int rate = smoothMotionOff;
+    std::string shown;
+    for (int step = 0; step < 5; step++, rate = nextSmoothMotion(rate))
+        shown += std::string(smoothMotionName(rate)) + ";";
+    EXPECT_EQ("Off;60 fps;120 fps;144 fps;Display;", shown);
+    EXPECT_EQ(smoothMotionOff, rate);
+    EXPECT_EQ(120, nextSmoothMotion(75));
+    EXPECT_EQ(smoothMotionDisplay, nextSmoothMotion(240));
     EXPECT_EQ(1, nextWindowScale(0));
     EXPECT_EQ(3, nextWindowScale(2));
     EXPECT_EQ(0, nextWindowScale(3));

@@ -62,6 +62,7 @@ class ConfigFile : public ::testing::Test {
         EXPECT_EQ(a.fullScreen, b.fullScreen);
         EXPECT_EQ(a.windowScale, b.windowScale);
         EXPECT_EQ(a.pauseWhenUnfocused, b.pauseWhenUnfocused);
+        EXPECT_EQ(a.smoothMotion, b.smoothMotion);
         EXPECT_EQ(a.soundVolume, b.soundVolume);
         EXPECT_EQ(a.useGamepad, b.useGamepad);
         EXPECT_EQ(a.gamepadDeadZone, b.gamepadDeadZone);
@@ -98,7 +99,7 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
     for (int i = 0; i < highScoreRows; i++)
         expected += "0" + std::to_string(i) + " = 0\n";
     expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n\n[Display]\nFullScreen = 1\n"
-                "WindowSize = 0\nPauseWhenUnfocused = 1\n\n[Sound]\nVolume = 100\n\n"
+                "WindowSize = 0\nPauseWhenUnfocused = 1\nSmoothMotion = -1\n\n[Sound]\nVolume = 100\n\n"
                 "[Gamepad]\nEnabled = 1\nDeadZone = 25\n";
     EXPECT_EQ(expected, text);
 }
@@ -157,6 +158,7 @@ TEST_F(ConfigFile, WrittenFileReadsBackToTheSameValues)
     s.fullScreen = false;
     s.windowScale = 2;
     s.pauseWhenUnfocused = false;
+    s.smoothMotion = 144;
     s.soundVolume = 40;
     s.useGamepad = false;
     s.gamepadDeadZone = 40;
@@ -383,7 +385,7 @@ std::string everyKey(const std::string &value)
     for (const char *key : {"ShowFPS", "FrameRate", "MouseRatio"})
         text += std::string(key) + " = " + value + "\n";
     text += "[Display]\n";
-    for (const char *key : {"FullScreen", "WindowSize", "PauseWhenUnfocused"})
+    for (const char *key : {"FullScreen", "WindowSize", "PauseWhenUnfocused", "SmoothMotion"})
         text += std::string(key) + " = " + value + "\n";
     text += "[Sound]\nVolume = " + value + "\n";
     text += "[Gamepad]\nEnabled = " + value + "\nDeadZone = " + value + "\n";
@@ -418,6 +420,9 @@ TEST_F(ConfigFile, EveryKeyWithTheSameHostileValueReadsAsTheGuardsSay)
                           s.fullScreen, s.pauseWhenUnfocused, s.useGamepad})
             EXPECT_EQ(c.on, flag) << what;
         EXPECT_EQ(0, s.windowScale) << what << ": none of them is 1x, 2x or 3x";
+        bool readsAsZero = c.value == "0" || c.value == "twelve";
+        EXPECT_EQ(readsAsZero ? smoothMotionOff : smoothMotionDisplay, s.smoothMotion)
+            << what << ": Off, a rate up to 1000 or Display, else Display";
         EXPECT_EQ(c.volume, s.soundVolume) << what;
         EXPECT_EQ(c.deadZone, s.gamepadDeadZone) << what << ": 0..90, else 25";
         EXPECT_EQ(c.lives, s.numLives) << what;
