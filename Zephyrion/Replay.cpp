@@ -48,16 +48,16 @@ ReplayOutcome replayDemo(const Demo &demo, int replay)
     return out;
 }
 
-// How evenly a watched replay's frames came: their mean interval, its
-// standard deviation and the longest, in ms.
-static void reportPacing()
+// How evenly a watched replay's frames came: the mean interval between two
+// frames of a loop, its standard deviation and the longest, in ms.
+static void reportPacing(uint32_t frames)
 {
     const PresentGaps &g = game.presentGaps;
     if (!g.count)
         return;
     double mean = g.sum / g.count, variance = g.squares / g.count - mean * mean;
-    printf("%u frames, every %.2f ms: standard deviation %.2f ms, worst gap %.2f ms\n",
-           g.count + 1, mean / 1000, sqrt(variance > 0 ? variance : 0) / 1000, g.worst / 1000);
+    printf("%u frames, every %.2f ms: standard deviation %.2f ms, worst gap %.2f ms\n", frames,
+           mean / 1000, sqrt(variance > 0 ? variance : 0) / 1000, g.worst / 1000);
     fflush(stdout);
 }
 
@@ -76,7 +76,7 @@ int runDemoFromCommandLine(const Demo &demo, const char *path, int replay)
                seconds > 0 ? frames / seconds : 0.0);
         fflush(stdout);
     } else {
-        reportPacing();
+        reportPacing(frames);
     }
     if (!out.ranToTheEnd || out.inStep)
         return 0;

@@ -1,6 +1,7 @@
 // Renders frames of the benchmark city and optionally saves the last as a PNG.
-// Usage: CityView <title|street|play|scaled> <bits per pixel> <frames> [picture.png]
+// Usage: CityView <title|street|play|between|scaled> <bits per pixel> <frames> [picture.png]
 // "play" is the whole frame of play: the street view with enemies, HUD and beams;
+// "between" is that frame a tick on, drawn halfway between the two ticks;
 // "scaled" is that frame presented scaled to 1440 x 1080 on a 1920 x 1080 screen.
 // Run under callgrind with 1 and with 11 frames: the difference over 10 is the
 // instruction count of one frame.
@@ -21,17 +22,20 @@ int main(int argc, char **argv)
 {
     if (argc < 4) {
         fprintf(stderr,
-                "usage: CityView <title|street|play|scaled> <bits per pixel> <frames> "
+                "usage: CityView <title|street|play|between|scaled> <bits per pixel> <frames> "
                 "[picture.png]\n");
         return 2;
     }
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
         return 1;
     bool scaled = strcmp(argv[1], "scaled") == 0;
-    bool play = scaled || strcmp(argv[1], "play") == 0;
+    bool between = strcmp(argv[1], "between") == 0;
+    bool play = scaled || between || strcmp(argv[1], "play") == 0;
     if (play) {
         if (!setUpPlay(atoi(argv[2]), RUNTIME_DIR))
             return 1;
+        if (between)
+            setUpBetweenTicks();
         if (scaled && !setUpScaledPresent(desktopW, desktopH))
             return 1;
     } else {
@@ -39,7 +43,10 @@ int main(int argc, char **argv)
         viewFrom(strcmp(argv[1], "street") == 0 ? StreetView : TitleView);
     }
     for (int frame = atoi(argv[3]); frame > 0; frame--) {
-        play ? renderPlayFrame() : renderFrame();
+        if (between)
+            renderPlayFrameBetween();
+        else
+            play ? renderPlayFrame() : renderFrame();
         if (scaled)
             presentScaled();
     }

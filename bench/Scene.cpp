@@ -11,9 +11,11 @@
 #include "Std/Display.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
+#include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Hud.h"
+#include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Shots.h"
 #include "text/Ttf.h"
 
@@ -81,6 +83,21 @@ void renderPlayFrame()
     drawEnemies();
     drawHud(0);
     drawBeams();
+}
+
+void setUpBetweenTicks()
+{
+    camera->yaw = 358, camera->speed = -4;  // backing away from the wall ahead
+    keepTickStart();
+    moveCraft();
+    camera->yaw = 2;
+    moveEnemies();
+}
+
+void renderPlayFrameBetween()
+{
+    SeenBetweenTicks seen(0.5f);
+    renderPlayFrame();
 }
 
 static BITMAP *desktop;

@@ -12,6 +12,11 @@ void renderFrame();  // clear the back buffer and depth buffer, draw the city
 // the enemies, the HUD and both beams. Needs the runtime folder's bitmaps and font.
 bool setUpPlay(int colourDepth, const char *runtimeDir);
 void renderPlayFrame();
+
+// The same frame drawn halfway between two ticks: the craft and the enemies
+// a tick on from where the last tick began, shown halfway there.
+void setUpBetweenTicks();
+void renderPlayFrameBetween();
 void tearDownPlay();
 
 // The play frame presented as on a desktop's full screen: scaled to its

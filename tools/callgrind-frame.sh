@@ -1,7 +1,7 @@
 #!/bin/sh
 # Instructions per composed city frame, counted by callgrind: the difference
 # between 11 frames and 1 frame, over 10. Stable from run to run on a busy machine.
-# Usage: tools/callgrind-frame.sh [title|street|play|scaled] [bits per pixel]
+# Usage: tools/callgrind-frame.sh [title|street|play|between|scaled] [bits per pixel]
 set -e
 cd "$(dirname "$0")/.."
 view=${1:-title}
