@@ -327,7 +327,7 @@ static const char *smoothMotionValue()
     return smoothMotionName(game.settings.smoothMotion);
 }
 
-// Takes effect from the next frame on.
+// The next game draws at it.
 static bool stepSmoothMotion(KeySource)
 {
     game.settings.smoothMotion = nextSmoothMotion(game.settings.smoothMotion);
