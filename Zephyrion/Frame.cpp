@@ -131,12 +131,16 @@ static void measureGap(uint64_t now)
     g.lastUs = now ? now : 1;
 }
 
-// A frame late by a whole period or more is no reason to hurry the next ones:
-// the frames go on from now, and the world is let fall behind by a tick at most.
+// A frame between ticks is shown at its moment, as the world stands then. At
+// one frame a tick the picture goes up as soon as it is drawn, as close to the
+// tick's controls as can be, and the rest of the tick's time is waited out after
+// it. A frame late by a whole period or more is no reason to hurry the next
+// ones: the frames go on from now, and the world is let fall behind by a tick at most.
 void presentFrame()
 {
     startPacing();
-    if (!timed())
+    bool atItsMoment = !oneFrameATick() && !timed();
+    if (atItsMoment)
         sleepUntilMicros(game.nextFrameUs);
     presentBitmap(game.backBuffer);
     game.framesPresented++;
@@ -147,6 +151,8 @@ void presentFrame()
         return;
     }
     measureGap(clockMicros());
+    if (!atItsMoment)
+        sleepUntilMicros(game.nextFrameUs);
     serveInput();
     uint64_t now = clockMicros();
     game.nextFrameUs += frameUs();

@@ -25,7 +25,7 @@ void countFrame();
 int smoothFrameRate();
 
 // A loop begins on the clock: its first tick is due now, its frames come
-// framesPerSecond a second (0: one a tick, the first a tick from now).
+// framesPerSecond a second (0: one a tick, each shown as soon as it is drawn).
 void startFrames(int framesPerSecond);
 
 // True while a tick is due before the next frame is shown; it counts as run.
@@ -36,7 +36,9 @@ bool tickDue();
 // last tick began, 1 as it left it (always 1 at one frame a tick).
 float frameBetween();
 
-// Waits for the frame's time on the clock, then copies the back buffer to the screen.
+// Copies the back buffer to the screen on the clock: a frame between ticks
+// once its moment has come; at one frame a tick at once, then it waits out
+// the rest of the tick.
 void presentFrame();
 
 // At one frame a tick, the frame's rest of 10 ms; then presenting it, counted.

@@ -286,7 +286,8 @@ struct GameState {
     int displayRate = 60;             // the monitor's refresh rate, Hz; 60 where it cannot be told
     int framesPerSecond = 0;          // the loop's frame rate; 0: one frame a tick
     uint64_t nextTickUs = 0;          // the clock's time the next tick is due at, us
-    uint64_t nextFrameUs = 0;         // the clock's time the next frame is presented at, us
+    uint64_t nextFrameUs = 0;         // the clock's time the next frame is shown at; at one a
+                                      // tick, the time its tick ends, us
     bool tickRunThisFrame = false;    // one frame a tick: this frame's tick has run
     PresentGaps presentGaps = {};     // how evenly the frames have come
     int beamVoice = -1;               // voice of the looping beam-on-building sample, -1 when silent
