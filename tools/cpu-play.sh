@@ -2,12 +2,15 @@
 # The game's own CPU use over 60 s of play, at "Smooth Motion" Off (one frame
 # a tick) and at 60 fps, one after the other: under an Xvfb of its own (a
 # 1920 x 1080 desktop, where the full screen scales the picture to 1440 x 1080),
-# in a scratch copy of the runtime folder, it starts a game and sits in the
-# flight after the approach; user and system time from /proc.
-# Usage: tools/cpu-play.sh [settings...] (after a build; the default: 0 60)
+# in a scratch copy of the runtime folder; user and system time from /proc.
+# Without an argument it starts a game and sits in the flight after the
+# approach (a new city each run); with a demo it plays that back (--play), the
+# same city and flight for both settings, from 10 s in.
+# Usage: tools/cpu-play.sh [demo] (after a build)
 set -e
 cd "$(dirname "$0")/.."
-[ $# -gt 0 ] || set -- 0 60
+demo=""
+[ -z "$1" ] || demo=$(realpath "$1")
 scratch=$(mktemp -d)
 Xvfb :77 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -15,15 +18,21 @@ trap 'kill $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
 sleep 1
 export DISPLAY=:77
 hz=$(getconf CLK_TCK)
-for smooth in "$@"; do
+for smooth in 0 60; do
     rm -rf "$scratch/run"
     cp -r build/runtime "$scratch/run"
     printf '[Display]\nSmoothMotion = %s\n' "$smooth" >"$scratch/run/Zephyrion.cfg"
-    (cd "$scratch/run" && exec ./Zephyrion >/dev/null 2>&1) &
-    game=$!
-    sleep 21                       # the splash and the intro
-    xdotool keydown Return sleep 0.1 keyup Return  # full screen takes every key
-    sleep 7                        # the approach
+    if [ -n "$demo" ]; then
+        (cd "$scratch/run" && exec ./Zephyrion --play "$demo" >/dev/null 2>&1) &
+        game=$!
+        sleep 10                   # the approach
+    else
+        (cd "$scratch/run" && exec ./Zephyrion >/dev/null 2>&1) &
+        game=$!
+        sleep 21                   # the splash and the intro
+        xdotool keydown Return sleep 0.1 keyup Return  # full screen takes every key
+        sleep 7                    # the approach
+    fi
     before=$(awk '{ print $14 + $15 }' "/proc/$game/stat")
     sleep 60
     after=$(awk '{ print $14 + $15 }' "/proc/$game/stat")
