@@ -9,6 +9,7 @@
 #include "../TestPad.h"
 #include "ScratchDir.h"
 #include "Std/3D.h"
+#include "Std/Clock.h"
 #include "Std/Errors.h"
 #include "Std/Gamepad.h"
 #include "Zephyrion/City.h"
@@ -283,6 +284,38 @@ TEST_F(Gameplay, AFrameBetweenTicksShowsTheWayThereButNotAJump)
     SeenBetweenTicks seen(0.5f);
     EXPECT_EQ(left.z, camera->z);
     EXPECT_EQ(left.x, camera->x);
+}
+
+// A timed replay's clock: at 60 fps two frames a tick, halfway and on the
+// tick; at 144 fps 4.8, each 6875/33000 of a tick on from the last. With the
+// real clock, a frame late by three ticks lets one tick run, not three.
+TEST(FramePacing, FramesFallBetweenTheTicksAndALateOneLetsOneTickRun)
+{
+    game = GameState();
+    game.replay = TimedReplay;
+    for (int rate : {60, 144}) {
+        startFrames(rate);
+        int ticks = 0, frames = 0;
+        while (ticks < 30) {
+            while (tickDue())
+                ticks++;
+            float expected = (frames + 1) * 30.0f / rate - (ticks - 1);  // in ticks since the last
+            EXPECT_NEAR(expected, frameBetween(), 1e-4) << rate << " fps, frame " << frames;
+            presentFrame();
+            frames++;
+        }
+        EXPECT_EQ(rate == 60 ? 59 : 140, frames) << rate;
+    }
+    game.replay = NoReplay;
+    startClock();
+    startFrames(60);
+    sleepUntilMicros(clockMicros() + 100000);  // three ticks and more
+    game.nextTickUs = game.nextFrameUs = 0;
+    presentFrame();
+    int ticks = 0;
+    while (tickDue())
+        ticks++;
+    EXPECT_EQ(1, ticks);
 }
 
 // ---- Controls ----
