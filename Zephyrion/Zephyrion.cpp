@@ -71,10 +71,14 @@ bool initSystem()
     install_keyboard();
     install_mouse();
     install_timer();
-    // A timed replay is silent: no driver, so no sound card can slow it.
+    // A timed replay is silent: no driver, so no sound card can slow it. A
+    // sound device that cannot be had is no reason to stop: the game plays silent.
     int digi = game.replay == TimedReplay ? DIGI_NONE : DIGI_AUTODETECT;
-    if (install_sound(digi, MIDI_NONE, nullptr) != 0)
-        return false;
+    if (install_sound(digi, MIDI_NONE, nullptr) != 0) {
+        logError(__LINE__, __FILE__, SevWarning, "No sound: %s", allegro_error);
+        if (install_sound(DIGI_NONE, MIDI_NONE, nullptr) != 0)
+            return false;
+    }
     disable_hardware_cursor();
     register_png_file_type();
     selectSettingsFile(configFile);

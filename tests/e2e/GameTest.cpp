@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -278,6 +280,26 @@ TEST_F(Game, MissingFontEndsStartUpAndSavesNothing)
                        "ERR:0535:Zephyrion.cpp - Unable to load bitmaps/chintzy.ttf\n",
               dir.read("ErrorLog.txt"));
     EXPECT_FALSE(dir.exists("Zephyrion.cfg"));
+}
+
+// A sound device that cannot be had (Allegro's own configuration asks for
+// ALSA, and there is no card) is no reason to stop: one warning in the log,
+// and a silent game that reaches its title and ends cleanly when asked.
+TEST_F(Game, ASoundDeviceThatCannotBeOpenedLeavesASilentGame)
+{
+    dir.write("allegro.cfg", "[sound]\ndigi_card = ALSA\n");
+    dir.write("run.sh", "#!/bin/sh\nexec " GAME_BINARY "\n");
+    chmod(dir.file("run.sh").c_str(), 0755);
+    game = startProgram(dir.path, dir.file("run.sh"),
+                        {"DISPLAY=" + testDisplay(), "ALLEGRO=" + dir.path});
+    ASSERT_FALSE(waitForWindow(10000).empty()) << dir.read("ErrorLog.txt");
+    expectTitle(waitForTitle(dir, 800, 600), 800, 600);
+    kill(game.pid, SIGTERM);
+    ASSERT_TRUE(waitForExit(game, 15000));
+    EXPECT_TRUE(endedCleanly(game));
+    EXPECT_EQ(banner + "WRN:0078:Zephyrion.cpp - No sound: Can not open card/pcm device\n",
+              dir.read("ErrorLog.txt"));
+    EXPECT_TRUE(dir.exists("Zephyrion.cfg"));
 }
 
 TEST_F(Game, WithoutADisplayItSaysSoAndEnds)
