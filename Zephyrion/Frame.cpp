@@ -131,36 +131,39 @@ static void measureGap(uint64_t now)
     g.lastUs = now ? now : 1;
 }
 
+// A frame late by a whole period or more is no reason to hurry the next
+// ones: the frames go on from now, and the world is let fall behind by a tick at most.
+static void goOnFromNowIfLate()
+{
+    uint64_t now = clockMicros();
+    if (game.nextFrameUs > now)
+        return;
+    game.nextFrameUs = now;
+    if (game.nextTickUs + tickUs() < now)
+        game.nextTickUs = now - tickUs();
+}
+
 // A frame between ticks is shown at its moment, as the world stands then. At
 // one frame a tick the picture goes up as soon as it is drawn, as close to the
-// tick's controls as can be, and the rest of the tick's time is waited out after
-// it. A frame late by a whole period or more is no reason to hurry the next
-// ones: the frames go on from now, and the world is let fall behind by a tick at most.
+// tick's controls as can be, and the rest of the tick's time is waited out after it.
 void presentFrame()
 {
     startPacing();
-    bool atItsMoment = !oneFrameATick() && !timed();
+    bool live = !timed(), atItsMoment = live && !oneFrameATick();
     if (atItsMoment)
         sleepUntilMicros(game.nextFrameUs);
     presentBitmap(game.backBuffer);
     game.framesPresented++;
     game.tickRunThisFrame = false;
-    if (timed()) {
-        game.nextFrameUs += frameUs();
-        serveInput();
-        return;
+    if (live) {
+        measureGap(clockMicros());
+        if (!atItsMoment)
+            sleepUntilMicros(game.nextFrameUs);
     }
-    measureGap(clockMicros());
-    if (!atItsMoment)
-        sleepUntilMicros(game.nextFrameUs);
     serveInput();
-    uint64_t now = clockMicros();
     game.nextFrameUs += frameUs();
-    if (game.nextFrameUs <= now) {
-        game.nextFrameUs = now;
-        if (game.nextTickUs + tickUs() < now)
-            game.nextTickUs = now - tickUs();
-    }
+    if (live)
+        goOnFromNowIfLate();
 }
 
 static void trace(const char *label)

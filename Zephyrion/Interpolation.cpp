@@ -36,12 +36,10 @@ void keepTickStart()
     for (int n = 0; n < game.enemyCount; n++) {
         Enemy &e = game.enemies[n];
         EnemyBefore &b = e.before;
-        if (e.cubes[0]) {
-            const Transform &t = e.cubes[0]->transform;
-            b.x = t.x, b.y = t.y, b.z = t.z;
-        }
+        const Transform &t = e.cubes[0]->transform;  // an enemy is always whole
+        b.x = t.x, b.y = t.y, b.z = t.z;
         for (int k = 0; k < enemyCubes; k++)
-            b.scale[k] = e.cubes[k] ? e.cubes[k]->transform.scale : 1.0f;
+            b.scale[k] = e.cubes[k]->transform.scale;
         b.blastDistance = e.blastDistance, b.blastScale = e.blastScale, b.blastSpin = e.blastSpin;
     }
 }

@@ -105,6 +105,22 @@ static void drawBriefing(int reached)
         text(lines[n].line, 32, lines[n].x, lines[n].y, 140, 140, 140);
 }
 
+// A sequence on the clock: its ticks while they are due, then a frame, until
+// a tick says it is over.
+template <typename Tick, typename Draw>
+static void runSequence(Tick tick, Draw draw)
+{
+    startFrames(smoothFrameRate());
+    for (bool on = true; on;) {
+        while (on && tickDue()) {
+            keepTickStart();
+            on = tick();
+        }
+        if (on)
+            draw();
+    }
+}
+
 // One tick of the descent; false once it is down, or the program is to end.
 static bool approachTick(Approach &a)
 {
@@ -147,15 +163,7 @@ void approachCity()
     setViewDistance(sequenceViewDistance);
     game.craftState = Autopilot;
     camera->y = approachStartY;
-    startFrames(smoothFrameRate());
-    for (bool on = true; on;) {
-        while (on && tickDue()) {
-            keepTickStart();
-            on = approachTick(a);
-        }
-        if (on)
-            drawApproachFrame(a);
-    }
+    runSequence([&] { return approachTick(a); }, [&] { drawApproachFrame(a); });
     setViewDistance(viewDistance);
     game.craftState = Flying;
 }
@@ -201,14 +209,6 @@ void exitCity(int rating)
     setViewDistance(sequenceViewDistance);
     game.score += cityClearedPoints;
     game.craftState = Autopilot;
-    startFrames(smoothFrameRate());
-    for (bool on = true; on;) {
-        while (on && tickDue()) {
-            keepTickStart();
-            on = exitTick(blink);
-        }
-        if (on)
-            drawExitFrame(blink, rating);
-    }
+    runSequence([&] { return exitTick(blink); }, [&] { drawExitFrame(blink, rating); });
     setViewDistance(viewDistance);
 }
