@@ -13,8 +13,9 @@
 static const int windowRoomPercent = 90;  // of the desktop's height: room for the panels
 
 struct Mode {
-    int card;  // GFX_AUTODETECT_FULLSCREEN or GFX_AUTODETECT_WINDOWED; 0 when none is set
-    int w, h;  // the screen, pixels
+    int card;         // fullScreenCard() or windowCard(); 0 when none is set
+    int w, h;         // the screen (or on Windows the window's inside), pixels
+    bool fullScreen;  // the whole screen, else a window
 };
 
 struct DisplayState {
@@ -204,13 +205,22 @@ static bool desktopSize(int &w, int &h)
 }
 
 // A driver may hand back another size than asked for; the picture is placed
-// for exactly the requested one, so that counts as a failure.
+// for exactly the requested one, so that counts as a failure. Where the
+// window system keeps one mode, the window is only shaped anew over it.
 static bool tryMode(Mode m)
 {
+    if (keepsOneMode() && screen && display.mode.card && m.w <= SCREEN_W && m.h <= SCREEN_H)
+        return shapeWindow(m.fullScreen, m.w, m.h);
     display.mode = {};  // whatever happens, the mode that was in force is gone
-    if (set_gfx_mode(m.card, m.w, m.h, 0, 0) != 0)
+    int w = m.w, h = m.h;
+    if (keepsOneMode()) {  // one mode for both, at the desktop's size, shown borderless while set
+        desktopSize(w, h);
+        shapeWindow(true, std::max(w, m.w), std::max(h, m.h));
+    }
+    if (set_gfx_mode(m.card, std::max(w, m.w), std::max(h, m.h), 0, 0) != 0)
         return false;
-    if (SCREEN_W == m.w && SCREEN_H == m.h)
+    if (keepsOneMode() ? SCREEN_W >= m.w && SCREEN_H >= m.h && shapeWindow(m.fullScreen, m.w, m.h)
+                       : SCREEN_W == m.w && SCREEN_H == m.h)
         return true;
     set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
     return false;
@@ -232,7 +242,7 @@ static void useMode(Mode m)
 {
     display.mode = m;
     clear_to_color(screen, makecol(0, 0, 0));
-    display.shown = fitPicture(display.picture->w, display.picture->h, SCREEN_W, SCREEN_H);
+    display.shown = fitPicture(display.picture->w, display.picture->h, m.w, m.h);
     watchWindow();
     handleWindowReports();
 }
@@ -245,16 +255,16 @@ static int modesOfKind(bool fullScreen, int windowScale, Mode out[2])
     bool known = desktopSize(dw, dh);
     if (fullScreen) {
         if (known)
-            out[count++] = {GFX_AUTODETECT_FULLSCREEN, dw, dh};
-        out[count++] = {GFX_AUTODETECT_FULLSCREEN, pw, ph};
+            out[count++] = {fullScreenCard(), dw, dh, true};
+        out[count++] = {fullScreenCard(), pw, ph, true};
         return count;
     }
     int scale = windowScale >= 1 && windowScale <= largestWindowScale ? windowScale
                 : known ? autoWindowScale(pw, ph, dw, dh)
                         : 1;
-    out[count++] = {GFX_AUTODETECT_WINDOWED, scale * pw, scale * ph};
+    out[count++] = {windowCard(), scale * pw, scale * ph, false};
     if (scale != 1)
-        out[count++] = {GFX_AUTODETECT_WINDOWED, pw, ph};
+        out[count++] = {windowCard(), pw, ph, false};
     return count;
 }
 
@@ -263,7 +273,8 @@ static int modesOfKind(bool fullScreen, int windowScale, Mode out[2])
 // of it meanwhile, at its exit.)
 static bool inForce(Mode m)
 {
-    return screen && m.card == display.mode.card && m.w == display.mode.w && m.h == display.mode.h;
+    return screen && m.card == display.mode.card && m.fullScreen == display.mode.fullScreen &&
+           m.w == display.mode.w && m.h == display.mode.h;
 }
 
 static bool tryKind(bool fullScreen, int windowScale)
@@ -330,7 +341,7 @@ DisplayChoice displayChoice()
 
 bool displayFullScreen()
 {
-    return display.mode.card == GFX_AUTODETECT_FULLSCREEN;
+    return display.mode.card && display.mode.fullScreen;
 }
 
 // ---- The switch ----

@@ -2,6 +2,8 @@
 #include "Std/Gamepad.h"
 
 #include <allegro.h>
+// Allegro has the program's entry point: SDL must not bring its own.
+#define SDL_MAIN_HANDLED
 #include <SDL.h>
 
 #include <cmath>
@@ -33,6 +35,7 @@ static int stickX = 0, stickY = 0;  // the stick as a d-pad: -1, 0 or 1 on each 
 
 bool openGamepads()
 {
+    SDL_SetMainReady();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the game's own stay in charge
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // SDL has no window to focus
     started = SDL_Init(SDL_INIT_GAMECONTROLLER) == 0;

@@ -3,34 +3,14 @@
 
 #include <allegro.h>
 
-#include <csignal>
-#include <initializer_list>
-
 #include "Std/Display.h"
 #include "Std/Gamepad.h"
 
-// A signal only raises a flag that the game's loops look at.
-static volatile sig_atomic_t quitSignalled = 0;
 static const int keyPollMs = 10;
-
-static void onQuitSignal(int)
-{
-    quitSignalled = 1;
-}
-
-void watchQuitSignals()
-{
-    struct sigaction action = {};
-    action.sa_handler = onQuitSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int number : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(number, &action, nullptr);
-}
 
 bool quitRequested()
 {
-    return quitSignalled || closeButtonPressed();
+    return quitSignalled() || closeButtonPressed();
 }
 
 void serveInput()

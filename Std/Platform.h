@@ -4,9 +4,18 @@
 // after the rest.
 #pragma once
 
-// From now on SIGTERM, SIGINT and SIGHUP ask the program to end, as the
-// window's close button does, instead of killing it.
+// From now on the system's requests to end ask the program to end, as the
+// window's close button does, instead of killing it: SIGTERM, SIGINT and
+// SIGHUP on Linux; Ctrl+C, logging off and shutting down on Windows.
 void watchQuitSignals();
+
+// Whether the system has asked the program to end (not counting the close button).
+bool quitSignalled();
+
+// The program has saved what it keeps and is leaving: on Windows, the end of
+// the session waits for this (a few seconds at most) before it lets the
+// system end the program.
+void quitServed();
 
 // Whether the program has been asked to end; it then leaves as by Escape.
 bool quitRequested();

@@ -87,3 +87,24 @@ void handleWindowReports()
     XUNLOCK();
     _xwin_handle_input();
 }
+
+int fullScreenCard()
+{
+    return GFX_AUTODETECT_FULLSCREEN;
+}
+
+int windowCard()
+{
+    return GFX_AUTODETECT_WINDOWED;
+}
+
+// Allegro's X driver switches modes without a hitch.
+bool keepsOneMode()
+{
+    return false;
+}
+
+bool shapeWindow(bool, int, int)
+{
+    return false;
+}

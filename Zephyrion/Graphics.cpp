@@ -7,6 +7,7 @@
 #include "Std/3D.h"
 #include "Std/Display.h"
 #include "Std/Errors.h"
+#include "Std/Folders.h"
 #include "Zephyrion/GameState.h"
 #include "text/Ttf.h"
 
@@ -100,7 +101,7 @@ bool loadGraphics()
         logError(textStartupLine, startupSource, SevError, "%s", allegro_error);
         return false;
     }
-    game.gameFont = ttf_load("bitmaps/chintzy.ttf");
+    game.gameFont = ttf_load(dataFile("bitmaps/chintzy.ttf").c_str());
     if (!game.gameFont) {
         noteLoadFailure("bitmaps/chintzy.ttf");
         logError(fontLine, startupSource, SevError, "%s", allegro_error);
@@ -115,7 +116,7 @@ bool loadGraphics()
 void loadBitmaps()
 {
     for (const BitmapFile &file : bitmapFiles) {
-        game.bitmaps.*file.slot = load_png(file.path, nullptr);
+        game.bitmaps.*file.slot = load_png(dataFile(file.path).c_str(), nullptr);
         if (!(game.bitmaps.*file.slot))
             logError(bitmapMissingLine, startupSource, SevWarning,
                      "Unable to load %s; the game goes on without it", file.path);

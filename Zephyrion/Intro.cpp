@@ -9,6 +9,7 @@
 #include "Std/3D.h"
 #include "Std/Display.h"
 #include "Std/Errors.h"
+#include "Std/Folders.h"
 #include "Std/Platform.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
@@ -125,11 +126,11 @@ static void destroySamples(SAMPLE **samples, int count)
 bool playIntro(IntroRun &run)
 {
     InLoop here("intro");
-    BITMAP *loadingPicture = load_png("bitmaps/LoadScreen.png", nullptr);
-    BITMAP *titlePicture = load_png("bitmaps/Intro.png", nullptr);
+    BITMAP *loadingPicture = load_png(dataFile("bitmaps/LoadScreen.png").c_str(), nullptr);
+    BITMAP *titlePicture = load_png(dataFile("bitmaps/Intro.png").c_str(), nullptr);
     SAMPLE *samples[introSampleCount] = {};
     for (int i = 0; i < introSampleCount; i++) {
-        samples[i] = load_sample(introSamples[i].path);
+        samples[i] = load_sample(dataFile(introSamples[i].path).c_str());
         if (!samples[i]) {
             noteLoadFailure(introSamples[i].path);
             logError(introSamples[i].failedLine, startupSource, SevError, "%s", allegro_error);

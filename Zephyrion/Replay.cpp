@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "Std/Errors.h"
+#include "Std/Folders.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
@@ -117,9 +118,10 @@ static bool nextAttractDemo(Demo &demo)
     }
     for (int n = 0; n < shippedDemos; n++) {
         int shipped = (attractShipped + n) % shippedDemos;
-        char path[64];
-        snprintf(path, sizeof path, "attract/%d.zdemo", shipped + 1);
-        if (!exists(path) || !loadDemoToPlay(path, demo, false))
+        char name[64];
+        snprintf(name, sizeof name, "attract/%d.zdemo", shipped + 1);
+        std::string path = dataFile(name);
+        if (!exists(path.c_str()) || !loadDemoToPlay(path.c_str(), demo, false))
             continue;
         attractShipped = shipped + 1;
         snprintf(game.replayCaption, sizeof game.replayCaption, "%d", demo.result.score);

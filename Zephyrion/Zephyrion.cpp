@@ -11,6 +11,7 @@
 
 #include "Std/Display.h"
 #include "Std/Errors.h"
+#include "Std/Folders.h"
 #include "Std/Gamepad.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
@@ -107,7 +108,7 @@ bool initSystem()
 bool loadSounds()
 {
     for (const SampleFile &file : sampleFiles) {
-        game.samples.*file.slot = load_sample(file.path);
+        game.samples.*file.slot = load_sample(dataFile(file.path).c_str());
         if (!(game.samples.*file.slot)) {
             noteLoadFailure(file.path);
             logError(file.failedLine, __FILE__, SevError, "%s", allegro_error);
@@ -121,8 +122,9 @@ void showSplash()
 {
     InLoop here("splash");
     const char *text = "Please study the sponsors for the next few seconds...";
-    BITMAP *splash = load_png(game.settings.lowSpeedPC ? "bitmaps/SplashScreenLow.png"
-                                                       : "bitmaps/SplashScreenHigh.png",
+    BITMAP *splash = load_png(dataFile(game.settings.lowSpeedPC ? "bitmaps/SplashScreenLow.png"
+                                                                : "bitmaps/SplashScreenHigh.png")
+                                  .c_str(),
                               nullptr);
     BITMAP *picture = displayPicture();
     int width = splash ? splash->w : game.screenWidth;
@@ -146,6 +148,7 @@ void freeSounds()
 }
 
 static const int badArgumentsStatus = 2;
+static const int anotherGameStatus = 1;  // as the launcher leaves when a game runs
 
 // "--play FILE" or "--timedemo FILE": the replay asked for, else NoReplay.
 // False when the arguments are none of these.
@@ -179,6 +182,8 @@ int zephyrionMain(int argc, char **argv)
     static Demo demo;  // played back after start-up
     if (replay && !loadDemoToPlay(demoPath, demo, true))  // before any window opens
         return badArgumentsStatus;
+    if (!enterPlayerFolder())
+        return anotherGameStatus;
     game.replay = replay;  // start-up knows a timed replay's silence
     resetHighScores();
     if (!initSystem()) {
@@ -211,6 +216,7 @@ int zephyrionMain(int argc, char **argv)
     freeSounds();
     freeGraphics();
     writeSettingsFile();  // with the display's last choice of full screen or window
+    quitServed();
     closeGamepads();
     closeDisplay();
     return 0;

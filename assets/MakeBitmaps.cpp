@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "Canvas.h"
 
@@ -250,6 +251,50 @@ static void desktopIcon(int size, const char *name)
     polygonPx(c, 8, i, {120, 200, 255});
     box(c, 27 * s, 3 * s, 37 * s, 11 * s, {240, 70, 40});
     save(c, false, name);
+}
+
+// The program's icon on Windows: the three desktop icons in one ".ico", each
+// kept as the PNG it is, which Windows reads at every size.
+static void windowsIcon(const char *const pngs[], int count, const char *name)
+{
+    std::string whole;
+    std::vector<std::string> images;
+    for (int n = 0; n < count; n++) {
+        FILE *in = fopen((outDir + "/" + pngs[n]).c_str(), "rb");
+        std::string bytes;
+        char chunk[4096];
+        for (size_t got; in && (got = fread(chunk, 1, sizeof chunk, in)) > 0;)
+            bytes.append(chunk, got);
+        if (in)
+            fclose(in);
+        images.push_back(bytes);
+    }
+    auto put16 = [&](unsigned v) { whole += (char)(v & 255), whole += (char)(v >> 8 & 255); };
+    auto put32 = [&](unsigned v) { put16(v & 0xffff), put16(v >> 16); };
+    put16(0), put16(1), put16((unsigned)count);  // reserved, an icon, how many
+    const unsigned headerSize = 6, entrySize = 16, pngWidthAt = 16;
+    unsigned offset = headerSize + entrySize * (unsigned)count;
+    for (const std::string &png : images) {
+        // A PNG's width is a big-endian word at byte 16; 256 is written as 0.
+        unsigned w = png.size() > pngWidthAt + 4 ? (unsigned char)png[pngWidthAt + 2] << 8 |
+                                                       (unsigned char)png[pngWidthAt + 3]
+                                                 : 0;
+        whole += (char)(w & 255), whole += (char)(w & 255), whole += (char)0, whole += (char)0;
+        put16(1), put16(32), put32((unsigned)png.size()), put32(offset);
+        offset += (unsigned)png.size();
+    }
+    for (const std::string &png : images)
+        whole += png;
+    FILE *out = fopen((outDir + "/" + name).c_str(), "wb");
+    bool ok = out && fwrite(whole.data(), 1, whole.size(), out) == whole.size();
+    if (out && fclose(out) != 0)
+        ok = false;
+    for (const std::string &png : images)
+        ok = ok && !png.empty();
+    if (!ok) {
+        fprintf(stderr, "MakeBitmaps: cannot write %s/%s\n", outDir.c_str(), name);
+        failures++;
+    }
 }
 
 // One enemy still to destroy: a cluster of four cubes.
@@ -509,6 +554,8 @@ int main(int argc, char **argv)
     desktopIcon(64, "Icon.png");
     desktopIcon(128, "Icon128.png");
     desktopIcon(256, "Icon256.png");
+    const char *const icons[] = {"Icon.png", "Icon128.png", "Icon256.png"};
+    windowsIcon(icons, 3, "Zephyrion.ico");
     fuelArrow();
     logo();
     splash(800, 600, "SplashScreenHigh.png");

@@ -59,35 +59,6 @@ class Game : public ::testing::Test {
     GameRun game;
 };
 
-// The title: the logo at the top, the menu with "Start Game" selected.
-struct TitleLook {
-    int startGame = 0, otherItems = 0, whiteBelow = 0, logo = 0;
-};
-
-// A full screen shows the picture scaled to the display, a window at its top
-// left as it is.
-TitleLook lookAtTitle(const Image &screen, int w, int h, bool windowed = false)
-{
-    TitleLook look;
-    Image shot = windowed ? screen : gamePicture(screen, w, h);
-    look.startGame = shot.count(white, 0, 240, w, 300);
-    look.otherItems = shot.count(grey, 0, 300, w, 420);
-    look.whiteBelow = shot.count(white, 0, 300, w, 420);
-    for (int y = 15; y < 165; y++)  // the logo's light blue letters
-        for (int x = 0; x < w; x++) {
-            long p = shot.at(x, y);
-            look.logo += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 150 && (p >> 16) < 230;
-        }
-    return look;
-}
-
-bool titleShown(const Image &shot, int w, int h, bool windowed = false)
-{
-    TitleLook look = lookAtTitle(shot, w, h, windowed);
-    return look.startGame > 1500 && look.otherItems > 3000 && look.whiteBelow == 0 &&
-           look.logo > 2000;
-}
-
 void expectTitle(const Image &shot, int w, int h)
 {
     TitleLook look = lookAtTitle(shot, w, h);
@@ -95,22 +66,6 @@ void expectTitle(const Image &shot, int w, int h)
     EXPECT_GT(look.otherItems, 3000) << "the other items";
     EXPECT_EQ(0, look.whiteBelow);
     EXPECT_GT(look.logo, 2000);
-}
-
-// Screenshots until the title shows with its logo in place, for up to
-// timeoutMs; the last shot either way.
-Image waitForTitle(const Scratch &dir, int w, int h, int timeoutMs = 40000, bool windowed = false)
-{
-    Clock::time_point start = Clock::now();
-    Image shot;
-    do {
-        shot = grabScreen();
-        if (titleShown(shot, w, h, windowed))
-            break;
-        usleep(250 * 1000);
-    } while (secondsSince(start) * 1000 < timeoutMs);
-    usleep(300 * 1000);  // the menu waits for keys once the logo has landed
-    return grabScreen(dir.file("title.png"));
 }
 
 // The best match of sprite along the screen row whose centre is at y: its

@@ -437,3 +437,44 @@ int scoreDifference(const Image &a, const Image &b)
             differ += (a.at(x, y) == white) != (b.at(x, y) == white);
     return differ;
 }
+
+// ---- The title ----
+
+static const long titleWhite = 0xFFFFFF;  // the item selected
+static const long titleGrey = 0x8C8C8C;   // the others
+
+TitleLook lookAtTitle(const Image &screen, int w, int h, bool windowed)
+{
+    TitleLook look;
+    Image shot = windowed ? screen : gamePicture(screen, w, h);
+    look.startGame = shot.count(titleWhite, 0, 240, w, 300);
+    look.otherItems = shot.count(titleGrey, 0, 300, w, 420);
+    look.whiteBelow = shot.count(titleWhite, 0, 300, w, 420);
+    for (int y = 15; y < 165; y++)  // the logo's light blue letters
+        for (int x = 0; x < w; x++) {
+            long p = shot.at(x, y);
+            look.logo += (p & 0xFF) > 200 && ((p >> 8) & 0xFF) > 150 && (p >> 16) < 230;
+        }
+    return look;
+}
+
+bool titleShown(const Image &shot, int w, int h, bool windowed)
+{
+    TitleLook look = lookAtTitle(shot, w, h, windowed);
+    return look.startGame > 1500 && look.otherItems > 3000 && look.whiteBelow == 0 &&
+           look.logo > 2000;
+}
+
+Image waitForTitle(const Scratch &dir, int w, int h, int timeoutMs, bool windowed)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    Image shot;
+    do {
+        shot = grabScreen();
+        if (titleShown(shot, w, h, windowed))
+            break;
+        sleepMs(250);
+    } while (std::chrono::steady_clock::now() < until);
+    sleepMs(300);  // the menu waits for keys once the logo has landed
+    return grabScreen(dir.file("title.png"));
+}

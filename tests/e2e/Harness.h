@@ -153,3 +153,16 @@ int differingPixels(const Image &shot, int x0, int y0, const Image &picture, int
 // The share of sprite's non-magenta pixels that the shot shows unchanged with
 // the sprite's top left at (left, top): 1 where it is drawn whole and uncovered.
 double spriteMatch(const Image &shot, int left, int top, const Image &sprite);
+
+// The title: the logo at the top, the menu with "Start Game" selected, as
+// pixels of their colours counted on the game's w x h picture. A full screen
+// shows the picture scaled to the display, a window at its top left as it is.
+struct TitleLook {
+    int startGame = 0, otherItems = 0, whiteBelow = 0, logo = 0;
+};
+TitleLook lookAtTitle(const Image &screen, int w, int h, bool windowed = false);
+bool titleShown(const Image &shot, int w, int h, bool windowed = false);
+
+// Screenshots until the title shows with its logo in place, for up to
+// timeoutMs; the last shot either way, saved as dir's "title.png".
+Image waitForTitle(const Scratch &dir, int w, int h, int timeoutMs = 40000, bool windowed = false);

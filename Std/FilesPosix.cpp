@@ -1,4 +1,4 @@
-// Files written whole. See Files.h.
+// Files written whole, on Linux. See Files.h.
 #include "Std/Files.h"
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-// The millisecond clock. See Clock.h.
+// The clock, on Linux. See Clock.h.
 #include "Std/Clock.h"
 
 #include <time.h>

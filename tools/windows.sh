@@ -1,0 +1,333 @@
+#!/bin/sh
+# Cross-builds Zephyrion for 64-bit Windows with Debian's MinGW-w64 and runs
+# what it builds under Wine. Run from anywhere, as root.
+#
+# First the libraries the game links, built static from Debian's own source
+# packages into a prefix cached outside the clone (one folder per set of
+# versions; a finished one is reused as it is), then the game itself.
+#
+#   ZEPHYRION_WIN64_CACHE   where the prefixes, sources and build logs go
+#                           (default: ~/.cache/zephyrion-win64)
+set -e
+cd "$(dirname "$0")/.."
+
+# ---------------------------------------------------------------------------
+# Debian packages
+# ---------------------------------------------------------------------------
+packages="g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev cmake make dpkg-dev libgtest-dev wine wine64 zip xz-utils fonts-dejavu-core"
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+fi
+
+# ---------------------------------------------------------------------------
+# Dependencies: libpng, FreeType, SDL2, Allegro 4.4 with loadpng, GoogleTest
+# ---------------------------------------------------------------------------
+# Upstream versions of Debian 12's source packages. The prefix is keyed on
+# them, on the system's GoogleTest and on the recipe number below.
+allegro_version=4.4.3.1
+png_version=1.6.39
+freetype_version=2.12.1
+sdl_version=2.26.5
+gtest_version=$(dpkg-query -W -f='${Version}' libgtest-dev)
+gtest_version=${gtest_version%%-*}
+recipe=3   # bump whenever the way a library is built below changes
+
+cache=${ZEPHYRION_WIN64_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zephyrion-win64}
+mkdir -p "$cache"
+cache=$(cd "$cache" && pwd)
+key=allegro-$allegro_version.png-$png_version.freetype-$freetype_version.sdl-$sdl_version.gtest-$gtest_version.r$recipe
+deps=$cache/$key            # the prefix: include/, lib/, lib/cmake/, lib/pkgconfig/
+build=$cache/build/$key     # sources, build trees and one log per library
+sources=$cache/sources      # Debian's .orig tarballs, kept across recipes
+toolchain=$(pwd)/tools/mingw-w64.cmake
+stamp=$deps/.complete       # written last: its presence means the prefix is whole
+
+# Runs a command with its output in $build/NAME.log; on failure shows the log's end.
+quietly() {
+    log=$build/$1.log
+    shift
+    if ! "$@" >>"$log" 2>&1; then
+        echo "windows.sh: failed: $*" >&2
+        echo "---- last lines of $log ----" >&2
+        tail -n 60 "$log" >&2
+        exit 1
+    fi
+}
+
+# apt-get with a private list of sources and private state under $cache/apt,
+# so that the system's sources, lists and caches are left as they are.
+apt_private() {
+    apt-get -o Dir::Etc::SourceList=/dev/null \
+        -o Dir::Etc::SourceParts="$cache/apt/sources.list.d" \
+        -o Dir::State::Lists="$cache/apt/lists" \
+        -o Dir::Cache="$cache/apt/cache" \
+        -o APT::Sandbox::User=root \
+        "$@"
+}
+
+# The Debian archive and suite the system installs from ("URI SUITE"), read
+# from the first plain-suite deb entry (no -updates, -security...).
+system_archive() {
+    {
+        if [ -f /etc/apt/sources.list ]; then
+            sed -n 's/\[[^]]*\]//; s/^[[:space:]]*deb[[:space:]]\{1,\}\([^[:space:]]*\)[[:space:]]\{1,\}\([^[:space:]]*\).*/\1 \2/p' \
+                /etc/apt/sources.list
+        fi
+        if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+            awk 'BEGIN { RS = ""; FS = "\n" }
+                 {
+                     deb = 0; uri = ""; suites = ""
+                     for (i = 1; i <= NF; i++) {
+                         if ($i ~ /^Types:/ && $i ~ /[[:space:]]deb([[:space:]]|$)/) deb = 1
+                         if ($i ~ /^URIs:/) { split($i, f, /[[:space:]]+/); uri = f[2] }
+                         if ($i ~ /^Suites:/) suites = $i
+                     }
+                     if (!deb || uri == "") next
+                     n = split(suites, s, /[[:space:]]+/)
+                     for (j = 2; j <= n; j++) print uri, s[j]
+                 }' /etc/apt/sources.list.d/debian.sources
+        fi
+    } | awk '$2 !~ /-/ { print; exit }'
+}
+
+# Echoes the .orig tarball of source package $1 at upstream version $2 in $sources.
+orig_tarball() {
+    for tarball in "$sources/$1_$2".orig.tar.gz "$sources/$1_$2".orig.tar.xz "$sources/$1_$2".orig.tar.bz2 \
+                   "$sources/$1_$2"+*.orig.tar.gz "$sources/$1_$2"+*.orig.tar.xz "$sources/$1_$2"+*.orig.tar.bz2; do
+        if [ -f "$tarball" ]; then
+            echo "$tarball"
+            return
+        fi
+    done
+}
+
+# Points the private apt at the deb-src side of the system's archive and
+# reads its list of source packages (once per run, and only when a tarball
+# is missing).
+prepare_apt() {
+    [ -z "$apt_ready" ] || return 0
+    archive=$(system_archive)
+    [ -n "$archive" ] || { echo "windows.sh: no Debian archive found in /etc/apt" >&2; exit 1; }
+    mkdir -p "$cache/apt/sources.list.d" "$cache/apt/lists/partial" "$cache/apt/cache"
+    {
+        echo "Types: deb-src"
+        echo "URIs: ${archive% *}"
+        echo "Suites: ${archive#* }"
+        echo "Components: main"
+        [ ! -f /usr/share/keyrings/debian-archive-keyring.gpg ] ||
+            echo "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
+    } >"$cache/apt/sources.list.d/debian-src.sources"
+    quietly apt apt_private update
+    apt_ready=yes
+}
+
+# Fetches the .orig tarball of source package $1, which must be upstream version $2.
+fetch_source() {
+    [ -z "$(orig_tarball "$1" "$2")" ] || return 0
+    prepare_apt
+    # 'URI' NAME SIZE HASH of the archive's .orig tarball: its name gives the version.
+    orig=$(apt_private source --print-uris "$1" 2>>"$build/apt.log" | awk -v p="$1" \
+        '$2 ~ "^" p "_[^_]*\\.orig\\.tar\\.[a-z0-9]+$" { print; exit }')
+    [ -n "$orig" ] || { echo "windows.sh: no source package $1 in $archive" >&2; exit 1; }
+    set -- "$1" "$2" $orig
+    found=${4#"$1"_}
+    found=${found%.orig.tar.*}
+    if [ "${found%%+*}" != "$2" ]; then
+        echo "windows.sh: Debian's $1 is now $found, this script builds $2: update it" >&2
+        exit 1
+    fi
+    # The Debian part (.debian.tar.xz) can 404 once the archive moved on, and
+    # the build only needs the .orig tarball: fetch that alone if apt-get fails.
+    (cd "$sources" && apt_private source --download-only "$1") >>"$build/apt.log" 2>&1 ||
+        [ -f "$sources/$4" ] ||
+        quietly apt /usr/lib/apt/apt-helper -o APT::Sandbox::User=root \
+            download-file "$(echo "$3" | tr -d "'")" "$sources/$4" "$6"
+    [ -f "$sources/$4" ] || { echo "windows.sh: could not fetch $4" >&2; exit 1; }
+}
+
+# Unpacks the .orig tarball of source package $1 (upstream version $2) into $build/$3.
+unpack() {
+    mkdir -p "$build/$3"
+    tar -xf "$(orig_tarball "$1" "$2")" -C "$build/$3" --strip-components=1
+}
+
+# Edits a source file with the sed expression $3, which must replace every
+# occurrence of the text $2: stops the build if $2 is not there, or still is.
+patch_source() {
+    if ! grep -qF "$2" "$1"; then
+        echo "windows.sh: '$2' not found in $1: the patch needs a look" >&2
+        exit 1
+    fi
+    sed -i "$3" "$1"
+    if grep -qF "$2" "$1"; then
+        echo "windows.sh: '$2' still in $1 after patching" >&2
+        exit 1
+    fi
+}
+
+# Configures, builds and installs the CMake project in $2 into the prefix,
+# with the options that follow; logs to $build/$1.log and times it.
+cmake_library() {
+    name=$1 source=$2
+    shift 2
+    started=$(date +%s)
+    quietly "$name" cmake -S "$source" -B "$build/$name-build" -G "Unix Makefiles" \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZEPHYRION_WIN64_DEPS="$deps" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" "$@"
+    quietly "$name" cmake --build "$build/$name-build" -j2
+    quietly "$name" cmake --install "$build/$name-build"
+    timings="$timings $name $(($(date +%s) - started))s,"
+}
+
+if [ -f "$stamp" ]; then
+    echo "Windows dependencies: up to date in $deps"
+else
+    echo "Windows dependencies: building into $deps (logs in $build)"
+    started_all=$(date +%s)
+    timings=""
+    apt_ready=""
+    rm -rf "$deps" "$build"
+    mkdir -p "$deps" "$build" "$sources"
+
+    started=$(date +%s)
+    fetch_source allegro4.4 $allegro_version
+    fetch_source libpng1.6 $png_version
+    fetch_source freetype $freetype_version
+    fetch_source libsdl2 $sdl_version
+    unpack allegro4.4 $allegro_version allegro
+    unpack libpng1.6 $png_version libpng
+    unpack freetype $freetype_version freetype
+    unpack libsdl2 $sdl_version sdl2
+    timings="$timings sources $(($(date +%s) - started))s,"
+
+    cmake_library libpng "$build/libpng" \
+        -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF
+    # Nothing here is shared, so zlib is a public dependency of libpng: as a
+    # private one, pkg-config puts -lz before -lpng16 in FreeType's flags.
+    patch_source "$deps/lib/pkgconfig/libpng16.pc" 'Requires.private: zlib' \
+        's/^Requires.private: zlib$/Requires: zlib/'
+
+    # Only what the game's TrueType font needs: no HarfBuzz, bzip2 or Brotli.
+    cmake_library freetype "$build/freetype" \
+        -DBUILD_SHARED_LIBS=OFF -DFT_REQUIRE_ZLIB=ON -DFT_REQUIRE_PNG=ON \
+        -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+
+    # Gamepads only: SDL's joystick, game controller, haptic, HIDAPI, XInput
+    # and DirectInput drivers and its events. Audio and rendering are Allegro's.
+    # Video stays: on Windows it owns the helper window that DirectInput pads
+    # and haptics attach to (SDL_HelperWindow), and SDL_Init creates it.
+    # No SDL2main: the game defines SDL_MAIN_HANDLED and Allegro has WinMain.
+    cmake_library sdl2 "$build/sdl2" \
+        -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_TESTS=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+        -DSDL_AUDIO=OFF -DSDL_RENDER=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF
+
+    # Two fixes to Allegro's Windows port. Under Wine's DirectInput the emulated
+    # keyboard device (GUID_SysKeyboardEm2) cannot be created and
+    # install_keyboard() returns -1: ask for the plain one. And the window
+    # thread's message loop peeks at a message, then waits in GetMessage() for
+    # it; when the peeked message is one that GetMessage does not return, the
+    # thread sleeps there while the main thread waits for it to acknowledge an
+    # input event: about one start in ten hung in install_keyboard() under Wine.
+    # Taking the messages with PeekMessage(PM_REMOVE) never blocks.
+    patch_source "$build/allegro/src/win/wkeybd.c" 'GUID_SysKeyboardEm2' \
+        's/GUID_SysKeyboardEm2/GUID_SysKeyboard/g'
+    patch_source "$build/allegro/src/win/wwnd.c" 'PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE)' \
+        's/PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE)/PeekMessage(\&msg, NULL, 0, 0, PM_REMOVE)/'
+    patch_source "$build/allegro/src/win/wwnd.c" 'if (GetMessage(&msg, NULL, 0, 0)) {' \
+        's/if (GetMessage(&msg, NULL, 0, 0)) {/if (msg.message != WM_QUIT) {/'
+    cmake_library allegro "$build/allegro" \
+        -DSHARED=OFF -DWANT_EXAMPLES=OFF -DWANT_TOOLS=OFF -DWANT_TESTS=OFF -DWANT_DOCS=OFF \
+        -DWANT_ALLEGROGL=OFF -DWANT_LOGG=OFF -DWANT_JPGALLEG=OFF
+    [ -f "$deps/lib/libloadpng.a" ] || {
+        echo "windows.sh: Allegro built without loadpng (libpng not found?): see $build/allegro.log" >&2
+        exit 1
+    }
+    # Allegro writes allegro.pc and loadpng.pc on Unix only. For a static
+    # link: the DirectX and Win32 libraries Allegro calls are in Libs.
+    cat >"$deps/lib/pkgconfig/allegro.pc" <<EOF
+prefix=$deps
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: allegro
+Description: Allegro game programming library (static, Windows)
+Version: $allegro_version
+Libs: -L\${libdir} -lalleg -lddraw -ldinput -ldsound -ldxguid -lwinmm -lole32 -lgdi32
+Cflags: -I\${includedir} -DALLEGRO_STATICLINK
+EOF
+    cat >"$deps/lib/pkgconfig/loadpng.pc" <<EOF
+prefix=$deps
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: loadpng
+Description: PNG images for Allegro (static, Windows)
+Version: $allegro_version
+Requires: allegro libpng
+Libs: -L\${libdir} -lloadpng
+Cflags: -I\${includedir}
+EOF
+
+    cmake_library googletest /usr/src/googletest \
+        -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=OFF
+
+    # The build trees are big and no longer needed: keep the logs only.
+    find "$build" -mindepth 1 -maxdepth 1 -type d -exec rm -rf {} +
+    echo "$key" >"$stamp"
+    echo "Windows dependencies: done in $(($(date +%s) - started_all))s:${timings%,}"
+fi
+
+# ===========================================================================
+# End of the dependencies stage. From here on:
+#   $deps       absolute path of the prefix with the static Windows libraries
+#   $toolchain  absolute path of tools/mingw-w64.cmake (pass -DZEPHYRION_WIN64_DEPS="$deps")
+# ===========================================================================
+
+# ---------------------------------------------------------------------------
+# The game, its Windows tests and the zip
+# ---------------------------------------------------------------------------
+# The asset generators and the tests are Windows programs too: CMake runs
+# them under Wine, in a prefix of this build's own.
+out=$(pwd)/build-win64
+export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The prefix is made once, before two of them can start at the same time.
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZEPHYRION_WIN64_DEPS="$deps" \
+    -DCMAKE_BUILD_TYPE=Release -DZEPHYRION_TESTS=ON -U 'ZEPHYRION_LIB_*' -U 'ZEPHYRION_*_INCLUDE' \
+    -U GTest_DIR >/dev/null  # found again in the prefix of these versions
+cmake --build "$out" -j"$(nproc)"
+
+version=$(sed -n 's/^project(Zephyrion VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=zephyrion-$version-win64
+stage=$out/zip/$name
+rm -rf "$out/zip" "$out/$name.zip"
+mkdir -p "$stage/licences"
+cp "$out/runtime/Zephyrion.exe" "$stage/"
+x86_64-w64-mingw32-strip "$stage/Zephyrion.exe"
+cp -r "$out/runtime/bitmaps" "$out/runtime/sounds" "$out/runtime/attract" "$stage/"
+rm -f "$stage"/bitmaps/Icon*.png "$stage"/bitmaps/*.ico  # the program carries its icon
+cp packaging/windows/README.txt "$stage/README.txt"
+cp LICENSE "$stage/LICENSE.txt"
+# The licences of what is built into the program, and of the font.
+licence() {  # source package, upstream version, file in its tarball, name in the zip
+    tar -xOf "$(orig_tarball "$1" "$2")" --wildcards "$3" >"$stage/licences/$4"
+}
+licence allegro4.4 "$allegro_version" '*/docs/txt/license.txt' Allegro.txt
+licence allegro4.4 "$allegro_version" '*/addons/loadpng/LICENSE.txt' loadpng.txt
+licence libpng1.6 "$png_version" '*/LICENSE' libpng.txt
+licence freetype "$freetype_version" '*/docs/FTL.TXT' FreeType.txt
+licence libsdl2 "$sdl_version" '*/LICENSE.txt' SDL2.txt
+cp /usr/share/doc/libz-mingw-w64-dev/copyright "$stage/licences/zlib.txt"
+cp /usr/share/doc/fonts-dejavu-core/copyright "$stage/licences/DejaVu-font.txt"
+for text in "$stage"/*.txt "$stage"/licences/*.txt; do  # Notepad's line ends
+    sed -i 's/\r*$/\r/' "$text"
+done
+(cd "$out/zip" && zip -qrX "../$name.zip" "$name")
+echo "Windows build: $out/$name.zip"
