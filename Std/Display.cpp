@@ -212,15 +212,17 @@ static bool tryMode(Mode m)
     if (keepsOneMode() && screen && display.mode.card && m.w <= SCREEN_W && m.h <= SCREEN_H)
         return shapeWindow(m.fullScreen, m.w, m.h);
     display.mode = {};  // whatever happens, the mode that was in force is gone
-    int w = m.w, h = m.h;
-    if (keepsOneMode()) {  // one mode for both, at the desktop's size, shown borderless while set
-        desktopSize(w, h);
-        shapeWindow(true, std::max(w, m.w), std::max(h, m.h));
+    Mode set = m;       // the mode asked of Allegro
+    if (keepsOneMode()) {  // one for both kinds, the desktop's size, borderless while it is set
+        int dw, dh;
+        if (desktopSize(dw, dh))
+            set.w = std::max(dw, m.w), set.h = std::max(dh, m.h);
+        shapeWindow(true, set.w, set.h);
     }
-    if (set_gfx_mode(m.card, std::max(w, m.w), std::max(h, m.h), 0, 0) != 0)
+    if (set_gfx_mode(set.card, set.w, set.h, 0, 0) != 0)
         return false;
-    if (keepsOneMode() ? SCREEN_W >= m.w && SCREEN_H >= m.h && shapeWindow(m.fullScreen, m.w, m.h)
-                       : SCREEN_W == m.w && SCREEN_H == m.h)
+    if (SCREEN_W == set.w && SCREEN_H == set.h &&
+        (!keepsOneMode() || shapeWindow(m.fullScreen, m.w, m.h)))
         return true;
     set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
     return false;

@@ -33,6 +33,7 @@ static const int introFailedLine = 540;
 static const char *const configFile = "Zephyrion.cfg";
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
+static const int noSoundLine = 78;
 static const int unknownDepthFallback = 16;
 static const int splashMs = 5000;
 static const int splashTextRise = 30;  // the splash line's top, pixels above the bottom edge
@@ -76,7 +77,7 @@ bool initSystem()
     // sound device that cannot be had is no reason to stop: the game plays silent.
     int digi = game.replay == TimedReplay ? DIGI_NONE : DIGI_AUTODETECT;
     if (install_sound(digi, MIDI_NONE, nullptr) != 0) {
-        logError(__LINE__, __FILE__, SevWarning, "No sound: %s", allegro_error);
+        logError(noSoundLine, __FILE__, SevWarning, "No sound: %s", allegro_error);
         if (install_sound(DIGI_NONE, MIDI_NONE, nullptr) != 0)
             return false;
     }

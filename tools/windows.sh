@@ -37,7 +37,7 @@ freetype_version=2.12.1
 sdl_version=2.26.5
 gtest_version=$(dpkg-query -W -f='${Version}' libgtest-dev)
 gtest_version=${gtest_version%%-*}
-recipe=3   # bump whenever the way a library is built below changes
+recipe=4   # bump whenever the way a library is built below changes
 
 cache=${ZEPHYRION_WIN64_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zephyrion-win64}
 mkdir -p "$cache"
@@ -228,7 +228,7 @@ else
         -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_TESTS=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
         -DSDL_AUDIO=OFF -DSDL_RENDER=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF
 
-    # Two fixes to Allegro's Windows port. Under Wine's DirectInput the emulated
+    # Three fixes to Allegro's Windows port. Under Wine's DirectInput the emulated
     # keyboard device (GUID_SysKeyboardEm2) cannot be created and
     # install_keyboard() returns -1: ask for the plain one. And the window
     # thread's message loop peeks at a message, then waits in GetMessage() for
@@ -242,6 +242,15 @@ else
         's/PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE)/PeekMessage(\&msg, NULL, 0, 0, PM_REMOVE)/'
     patch_source "$build/allegro/src/win/wwnd.c" 'if (GetMessage(&msg, NULL, 0, 0)) {' \
         's/if (GetMessage(&msg, NULL, 0, 0)) {/if (msg.message != WM_QUIT) {/'
+    # And leaving a windowed DirectDraw mode (at exit) held the graphics lock
+    # while it had the window thread restore the window, and that thread
+    # could be waiting for the same lock to handle an activation or a paint.
+    # The lock guards the surfaces, which are gone by then: let go of it first.
+    perl -0pi -e 's/(\n   gfx_directx_exit\(NULL\);\n)\n   _exit_gfx_critical\(\);/\n   _exit_gfx_critical();\n$1/ or die' \
+        "$build/allegro/src/win/wddwin.c" || {
+        echo "windows.sh: the lock around gfx_directx_exit not found in $build/allegro/src/win/wddwin.c" >&2
+        exit 1
+    }
     cmake_library allegro "$build/allegro" \
         -DSHARED=OFF -DWANT_EXAMPLES=OFF -DWANT_TOOLS=OFF -DWANT_TESTS=OFF -DWANT_DOCS=OFF \
         -DWANT_ALLEGROGL=OFF -DWANT_LOGG=OFF -DWANT_JPGALLEG=OFF

@@ -20,6 +20,7 @@ const long white = 0xFFFFFF;
 const long grey = 0x8C8C8C;  // unselected menu items
 const int pictureW = 800, pictureH = 600;
 const int desktopW = 1024, desktopH = 768;  // larger than the picture: a window is not full screen
+const std::string fullSize = std::to_string(desktopW) + "x" + std::to_string(desktopH);
 const char *const appData = "drive_c/users/*/AppData/Roaming/Zephyrion";
 
 bool exitedWith(const GameRun &run, int status)
@@ -42,6 +43,26 @@ template <typename Check> bool within(int timeoutMs, Check has)
 std::string visibleGameWindows()
 {
     return run("xdotool search --onlyvisible --name '^Zephyrion$' 2>/dev/null | sort");
+}
+
+// What the game's window shows, from a screenshot: its inside, w x h from its top left.
+Image insideOfWindow(int w, int h)
+{
+    std::string where = run("xdotool search --onlyvisible --name '^Zephyrion$' 2>/dev/null | "
+                            "head -n 1 | xargs -r xwininfo -id | grep Absolute");
+    size_t x = where.find("X:"), y = where.find("Y:");
+    Image shot = grabScreen(), inside;
+    if (x == std::string::npos || y == std::string::npos)
+        return inside;
+    int left = atoi(where.c_str() + x + 2), top = atoi(where.c_str() + y + 2);
+    inside.width = w, inside.height = h;
+    for (int row = 0; row < h; row++)
+        for (int column = 0; column < w; column++) {
+            long p = shot.at(left + column, top + row);
+            for (int shift : {16, 8, 0})
+                inside.rgb.push_back(p < 0 ? 0 : (unsigned char)(p >> shift));
+        }
+    return inside;
 }
 
 class Wine : public ::testing::Test {
@@ -113,7 +134,7 @@ TEST_F(Wine, TheZipPlaysAsOnLinuxOneGameAtATimeAndKeepsThePlayersFilesInAppData)
     EXPECT_NEAR(expected.otherItems, look.otherItems, expected.otherItems / 50) << "the menu";
     EXPECT_NEAR(expected.logo, look.logo, expected.logo / 50) << "the logo";
     EXPECT_EQ(0, look.whiteBelow);
-    EXPECT_EQ(std::to_string(desktopW) + "x" + std::to_string(desktopH), windowSize());
+    EXPECT_EQ(fullSize, windowSize());
 
     // A second start says so and leaves, and the first plays on.
     std::string before = visibleGameWindows();
@@ -156,7 +177,7 @@ TEST_F(Wine, TheZipPlaysAsOnLinuxOneGameAtATimeAndKeepsThePlayersFilesInAppData)
     pressKey(window, "F11");
     ASSERT_TRUE(within(10000, [&] {
         std::string size = windowSize();
-        return !size.empty() && size != std::to_string(desktopW) + "x" + std::to_string(desktopH);
+        return !size.empty() && size != fullSize;
     })) << "still " << windowSize();
     grabScreen(dir.file("window.png"));
     pressKey(window, "Escape");
@@ -166,6 +187,21 @@ TEST_F(Wine, TheZipPlaysAsOnLinuxOneGameAtATimeAndKeepsThePlayersFilesInAppData)
     std::string settings = playerFile("Zephyrion.cfg");
     EXPECT_NE(std::string::npos, settings.find("FullScreen = 0")) << settings;
     EXPECT_NE(std::string::npos, settings.find("[HighScore]")) << settings;
+    // Logging off ends it as Exit Game does: F11 back to full screen, and the
+    // end of the session finds that saved.
+    windows = startOnWine();
+    window = waitForWindow(60000);
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(within(60000, [&] {
+        return titleShown(insideOfWindow(pictureW, pictureH), pictureW, pictureH, true);
+    })) << "no title in the window";
+    pressKey(window, "F11");
+    ASSERT_TRUE(within(10000, [&] { return windowSize() == fullSize; }));
+    run(dir.file("wine.sh") + " wineboot --end-session");
+    ASSERT_TRUE(waitForExit(windows, 10000)) << "the game outlived the session";
+    settings = playerFile("Zephyrion.cfg");
+    EXPECT_NE(std::string::npos, settings.find("FullScreen = 1")) << settings;
+
     // Wine on Xvfb has no sound device: that is the log's one line, if any.
     std::string log = playerFile("ErrorLog.txt");
     std::string rest = log;
