@@ -34,36 +34,46 @@ static void setErrno(DWORD error)
     }
 }
 
-// The folder part of path with its separator, "" for a bare name.
-static std::string folderOf(const std::string &path)
+// The game names its files in the system's code page; Windows' own calls take UTF-16.
+static std::wstring wide(const std::string &path)
 {
-    size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring out(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &out[0], length);
+    out.resize(wcslen(out.c_str()));
+    return out;
+}
+
+// The folder part of path with its separator, "" for a bare name.
+static std::wstring folderOf(const std::wstring &path)
+{
+    size_t slash = path.find_last_of(L"/\\");
+    return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
 }
 
 void removeUnfinishedSaves(const char *path)
 {
-    std::string pattern = std::string(path) + savingMark + "*";
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    std::wstring pattern = wide(std::string(path) + savingMark + "*");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return;
-    std::string folder = folderOf(path);
+    std::wstring folder = folderOf(pattern);
     do
-        DeleteFileA((folder + found.cFileName).c_str());
-    while (FindNextFileA(search, &found));
+        DeleteFileW((folder + found.cFileName).c_str());
+    while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
-static HANDLE createSaveFile(const char *path, std::string &name)
+static HANDLE createSaveFile(const char *path, std::wstring &name)
 {
     for (int attempt = 0; attempt < namesToTry; attempt++) {
         char suffix[16];
         snprintf(suffix, sizeof suffix, "%06lx",
                  (unsigned long)((GetCurrentProcessId() * 7919u + GetTickCount() + attempt) &
                                  0xffffffu));
-        name = std::string(path) + savingMark + suffix;
-        HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        name = wide(std::string(path) + savingMark + suffix);
+        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
             return file;
@@ -84,7 +94,7 @@ static bool writeAll(HANDLE file, const char *data, size_t size)
 
 bool replaceFileAtomically(const char *path, const void *data, size_t size)
 {
-    std::string temporary;
+    std::wstring temporary;
     HANDLE file = createSaveFile(path, temporary);
     if (file == INVALID_HANDLE_VALUE) {
         setErrno(GetLastError());
@@ -94,10 +104,11 @@ bool replaceFileAtomically(const char *path, const void *data, size_t size)
     DWORD error = GetLastError();
     CloseHandle(file);
     if (written &&
-        !MoveFileExA(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        !MoveFileExW(temporary.c_str(), wide(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         written = false, error = GetLastError();
     if (!written) {
-        DeleteFileA(temporary.c_str());
+        DeleteFileW(temporary.c_str());
         setErrno(error);
         return false;
     }
@@ -106,14 +117,15 @@ bool replaceFileAtomically(const char *path, const void *data, size_t size)
 
 bool makeFolder(const char *path)
 {
-    CreateDirectoryA(path, nullptr);
-    DWORD attributes = GetFileAttributesA(path);
+    std::wstring folder = wide(path);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    DWORD attributes = GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool removeFile(const char *path)
 {
-    if (DeleteFileA(path))
+    if (DeleteFileW(wide(path).c_str()))
         return true;
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)

@@ -307,7 +307,11 @@ fi
 out=$(pwd)/build-win64
 export WINEPREFIX="$out/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The prefix is made once, before two of them can start at the same time.
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+mkdir -p "$out"
+[ -d "$WINEPREFIX/drive_c" ] || wineboot -i >/dev/null 2>&1 || {
+    echo "windows.sh: Wine could not make its prefix in $WINEPREFIX" >&2
+    exit 1
+}
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZEPHYRION_WIN64_DEPS="$deps" \
     -DCMAKE_BUILD_TYPE=Release -DZEPHYRION_TESTS=ON -U 'ZEPHYRION_LIB_*' -U 'ZEPHYRION_*_INCLUDE' \
     -U GTest_DIR >/dev/null  # found again in the prefix of these versions
