@@ -70,9 +70,10 @@ class Wine : public ::testing::Test {
     void SetUp() override
     {
         useDesktopOfSize(desktopW, desktopH);
-        std::string unpacked = dir.file("windows");
-        ASSERT_EQ("", run("unzip -q -d " + unpacked + " " WINDOWS_ZIP " 2>&1"));
-        game = run("ls -d " + unpacked + "/*/Zephyrion.exe");
+        // A folder whose name is not ASCII, as many players' are.
+        std::string unpacked = dir.file("Jeux à jouer");
+        ASSERT_EQ("", run("unzip -q -d '" + unpacked + "' " WINDOWS_ZIP " 2>&1"));
+        game = run("ls -d '" + unpacked + "'/*/Zephyrion.exe");
         game.erase(game.find_last_not_of('\n') + 1);
         ASSERT_FALSE(game.empty()) << "no Zephyrion.exe in the zip";
         // A prefix of the test's own, without the .NET and HTML runtimes
