@@ -1,10 +1,12 @@
 #!/bin/sh
-# Cross-builds Zephyrion for 64-bit Windows with Debian's MinGW-w64 and runs
-# what it builds under Wine. Run from anywhere, as root.
+# Cross-builds Zephyrion for 64-bit Windows with Debian's MinGW-w64: the
+# release, build-win64/zephyrion-<version>-win64.zip, and the Windows tests
+# (tools/test.sh runs them under Wine). Run from anywhere, as root.
 #
 # First the libraries the game links, built static from Debian's own source
 # packages into a prefix cached outside the clone (one folder per set of
-# versions; a finished one is reused as it is), then the game itself.
+# versions; a finished one is reused as it is), then the game itself, whose
+# asset tools run under Wine, and its zip.
 #
 #   ZEPHYRION_WIN64_CACHE   where the prefixes, sources and build logs go
 #                           (default: ~/.cache/zephyrion-win64)
