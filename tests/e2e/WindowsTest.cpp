@@ -1,7 +1,8 @@
 // The Windows release under Wine on the test's Xvfb: the zip unpacked into a
 // scratch folder and started as a player would, its title beside the Linux
-// build's, one game at a time, a game by keys, the switch to a window, and the
-// player's files in the application data of a Wine prefix of the test's own.
+// build's, one game at a time, a game by keys, the switch to a window and back,
+// the end of the session, and the player's files in the application data of
+// a Wine prefix of the test's own.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -28,7 +29,7 @@ bool exitedWith(const GameRun &run, int status)
     return WIFEXITED(run.exitStatus) && WEXITSTATUS(run.exitStatus) == status;
 }
 
-// Polls for up to timeoutMs until what has is true.
+// Polls every quarter of a second, for up to timeoutMs, until has() is true.
 template <typename Check> bool within(int timeoutMs, Check has)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
