@@ -5,14 +5,5 @@
 set -e
 cd "$(dirname "$0")/.."
 tools/setup.sh
-missing=""
-for package in dpkg-dev file; do  # dpkg-shlibdeps works out the package's dependencies
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-    sudo=""
-    [ "$(id -u)" = 0 ] || sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y $missing
-fi
+tools/install-packages.sh dpkg-dev file  # dpkg-shlibdeps works out the package's dependencies
 cd build && cpack -G DEB

@@ -14,17 +14,7 @@ if [ "$1" = "tests" ]; then
     tests=ON
 fi
 
-missing=""
-for package in $packages; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-    sudo=""
-    [ "$(id -u)" = 0 ] || sudo=sudo
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y $missing
-fi
+tools/install-packages.sh $packages
 
 cmake -S . -B build -DZEPHYRION_TESTS=$tests
 cmake --build build -j"$(nproc)"

@@ -17,16 +17,7 @@ cd "$(dirname "$0")/.."
 # Debian packages
 # ---------------------------------------------------------------------------
 packages="g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev cmake make dpkg-dev libgtest-dev wine wine64 zip xz-utils fonts-dejavu-core"
-
-missing=""
-for package in $packages; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-        missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-    apt-get update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
-fi
+tools/install-packages.sh $packages
 
 # ---------------------------------------------------------------------------
 # Dependencies: libpng, FreeType, SDL2, Allegro 4.4 with loadpng, GoogleTest
