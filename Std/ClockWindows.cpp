@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 
-
 static bool started = false;
 static LARGE_INTEGER origin;     // the counter at startClock
 static LARGE_INTEGER frequency;  // its counts a second
