@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Std/Errors.h"
+#include "Std/Raster.h"
 
 // The engine's own value of pi: headings and pitches convert with exactly this.
 static const double enginePi = 3.14159;
@@ -68,8 +69,6 @@ void setupProjection(int x, int y, int w, int h)
 bool createZBuffer(BITMAP *bmp)
 {
     zBuffer = create_zbuffer(bmp);
-    if (zBuffer)
-        set_zbuffer(zBuffer);
     return zBuffer != nullptr;
 }
 
@@ -184,14 +183,14 @@ void drawPolygon(BITMAP *bmp, int count, V3D_f *vertices, int colour, bool cull)
     }
     if (cull && polygon_z_normal_f(scratchOutList[0], scratchOutList[1], scratchOutList[2]) < 0.0f)
         return;
-    int type = zBuffer ? POLYTYPE_ZBUF : POLYTYPE_FLAT;
-    if (n == 3) {
-        triangle3d_f(bmp, type, nullptr, scratchOutList[0], scratchOutList[1], scratchOutList[2]);
+    if (zBuffer)
+        fillDepthPolygon(bmp, zBuffer, n, scratchOutList, colour);
+    else
+        polygon3d_f(bmp, POLYTYPE_FLAT, nullptr, n, scratchOutList);
+    if (n == 3)
         renderStats.triangles++;
-    } else {
-        polygon3d_f(bmp, type, nullptr, n, scratchOutList);
+    else
         renderStats.polygons++;
-    }
     renderStats.pixels += projectedArea(n, scratchOutList);
 }
 

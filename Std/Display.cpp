@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "Std/WindowSystem.h"
 
@@ -98,25 +102,49 @@ int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH)
     return std::max(scale, 1);
 }
 
-// Row by row through bmp_write_line, so that the same code serves a memory
-// bitmap and Allegro's X screen, which then pushes the rows to the server.
+template <typename Pixel>
+static void scaleRow(const Pixel *in, Pixel *out, int w, const int *column)
+{
+    for (int x = 0; x < w; x++)
+        out[x] = in[column[x]];
+}
+
+// The screen is far larger than the caches and is not read back, so 32-bit
+// rows go out with non-temporal stores, which spare the cache from fetching
+// each line of the screen only to overwrite it.
+static void scaleRow(const uint32_t *in, uint32_t *out, int w, const int *column)
+{
+    int x = 0;
+#ifdef __SSE2__
+    for (; x < w && ((uintptr_t)(out + x) & 15); x++)
+        out[x] = in[column[x]];
+    for (; x + 4 <= w; x += 4)
+        _mm_stream_si128((__m128i *)(out + x),
+                         _mm_setr_epi32((int)in[column[x]], (int)in[column[x + 1]],
+                                        (int)in[column[x + 2]], (int)in[column[x + 3]]));
+#endif
+    for (; x < w; x++)
+        out[x] = in[column[x]];
+}
+
+// Row by row, straight into the rows of a memory bitmap or of an X screen,
+// which is then put to the window in one piece; through bmp_write_line
+// elsewhere.
 template <typename Pixel>
 static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
 {
-    const Pixel *previous = nullptr;
-    int previousRow = -1;
+    bool toScreen = !is_memory_bitmap(to);
+    bool direct = !toScreen || (to == screen && writesScreenRowsDirectly());
     for (int y = 0; y < where.h; y++) {
         int row = (int)((long)y * picture->h / where.h);
-        Pixel *out = (Pixel *)bmp_write_line(to, where.y + y) + where.x;
-        if (row == previousRow) {  // a row shown twice is copied whole
-            memcpy(out, previous, where.w * sizeof(Pixel));
-            continue;
-        }
-        const Pixel *in = (const Pixel *)picture->line[row];
-        for (int x = 0; x < where.w; x++)
-            out[x] = in[column[x]];
-        previous = out, previousRow = row;
+        uintptr_t line = direct ? (uintptr_t)to->line[where.y + y] : bmp_write_line(to, where.y + y);
+        scaleRow((const Pixel *)picture->line[row], (Pixel *)line + where.x, where.w, column);
     }
+#ifdef __SSE2__
+    _mm_sfence();  // the streamed rows are all out before the screen is shown
+#endif
+    if (toScreen && direct)
+        showScreenRect(where.x, where.y, where.w, where.h);
 }
 
 struct Pixel24 {

@@ -1,8 +1,9 @@
 // The city. See City.h.
 #include "Zephyrion/City.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
@@ -209,23 +210,39 @@ void startCollapseTimer()
 }
 
 // A building whose box could not be made is left out, as are destroyed ones.
+// The nearest are drawn first and the ground last: what stands behind them
+// then fails the depth test before it is filled, which costs less than
+// filling it over. The depth test alone decides what is seen.
 bool drawCity()
 {
+    const int cells = citySlots * cityStrips;
+    int order[cells];
+    float away[cells];  // squared distance from the eye along the ground
+    for (int n = 0; n < cells; n++) {
+        const CityCell &cell = game.city[n % citySlots][n / citySlots];
+        order[n] = n;
+        away[n] = 0;
+        if (cell.quad) {
+            float dx = cell.quad->transform.x - camera->x;
+            float dz = cell.quad->transform.z + cell.depth / 2 - camera->z;
+            away[n] = dx * dx + dz * dz;
+        }
+    }
+    std::sort(order, order + cells, [&away](int a, int b) { return away[a] < away[b]; });
+    for (int n : order) {
+        const CityCell &cell = game.city[n % citySlots][n / citySlots];
+        if (!cell.quad)
+            continue;
+        if (cell.state == BuildingStanding) {
+            drawQuad(game.backBuffer, cell.quad);
+            if (cell.isFuelDepot)
+                drawDepotPyramids();
+        } else if (cell.state == BuildingExploding) {
+            drawQuadBlast(game.backBuffer, cell.quad, cell.blastDistance, cell.blastSpin,
+                          cell.blastScale);
+        }
+    }
     if (game.groundRect)
         drawRect(game.backBuffer, game.groundRect);
-    for (int j = 0; j < cityStrips; j++)
-        for (int i = 0; i < citySlots; i++) {
-            const CityCell &cell = game.city[i][j];
-            if (!cell.quad)
-                continue;
-            if (cell.state == BuildingStanding) {
-                drawQuad(game.backBuffer, cell.quad);
-                if (cell.isFuelDepot)
-                    drawDepotPyramids();
-            } else if (cell.state == BuildingExploding) {
-                drawQuadBlast(game.backBuffer, cell.quad, cell.blastDistance, cell.blastSpin,
-                              cell.blastScale);
-            }
-        }
     return true;
 }

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <set>
 #include <string>
 
 #include "ScratchDir.h"
 #include "Std/Errors.h"
+#include "Std/Raster.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Zephyrion.h"
@@ -413,6 +416,59 @@ TEST_F(Pipeline, WallFillingTheViewLeavesNoEdgePixelUnfilled)
                 ASSERT_NE(paper, getpixel(bmp, 799, i)) << i;
             }
         }
+    }
+}
+
+// The span filler against Allegro's own depth-buffered polygon filler, which
+// sets the rule for which pixels a polygon covers: random convex polygons at
+// slants and depths of their own, overlapping, reaching past the bitmap's
+// sides and bottom. Only pixels where two polygons lie at the same depth, to
+// within float rounding, may take the other colour.
+TEST(Raster, FillsThePixelsAllegroFillsAndShowsTheNearest)
+{
+    std::mt19937 random(25);
+    auto uniform = [&random](float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(random);
+    };
+    const int w = 160, h = 120;
+    for (int depth : {16, 32}) {
+        SCOPED_TRACE(std::to_string(depth) + " bpp");
+        BITMAP *ours = create_bitmap_ex(depth, w, h), *theirs = create_bitmap_ex(depth, w, h);
+        ZBUFFER *ourDepth = create_zbuffer(ours), *theirDepth = create_zbuffer(theirs);
+        set_zbuffer(theirDepth);
+        long covered = 0, differ = 0;
+        for (int scene = 0; scene < 200; scene++) {
+            clear_bitmap(ours), clear_bitmap(theirs);
+            clear_zbuffer(ourDepth, 0), clear_zbuffer(theirDepth, 0);
+            for (int p = 0; p < 4; p++) {
+                // corners round an ellipse at rising angles, so convex
+                const int n = 3 + scene % 4;
+                float cx = uniform(-20, w + 20), rx = uniform(1, 90), ry = uniform(1, 60);
+                float cy = uniform(ry, h + 20), angles[6];
+                for (int i = 0; i < n; i++)
+                    angles[i] = uniform(0, 2 * (float)M_PI);
+                std::sort(angles, angles + n);
+                int colour = makecol_depth(depth, 60 + 60 * p, 250 - 60 * p, 40 + scene);
+                V3D_f corners[6], *list[6];
+                for (int i = 0; i < n; i++) {
+                    corners[i] = {cx + rx * cosf(angles[i]), cy + ry * sinf(angles[i]),
+                                  uniform(1, 50), 0, 0, colour};
+                    list[i] = &corners[i];
+                }
+                fillDepthPolygon(ours, ourDepth, n, list, colour);
+                polygon3d_f(theirs, POLYTYPE_ZBUF, nullptr, n, list);
+            }
+            for (int y = 0; y < h; y++)
+                for (int x = 0; x < w; x++) {
+                    int a = getpixel(ours, x, y), b = getpixel(theirs, x, y);
+                    ASSERT_EQ(b != 0, a != 0) << "scene " << scene << " at " << x << ", " << y;
+                    covered += a != 0, differ += a != b;
+                }
+        }
+        EXPECT_GT(covered, 200L * w * h / 8);  // a sixth of the pixels, overlaps counted once
+        EXPECT_LE(differ, covered / 100000) << covered;
+        destroy_zbuffer(ourDepth), destroy_zbuffer(theirDepth);
+        destroy_bitmap(ours), destroy_bitmap(theirs);
     }
 }
 
