@@ -127,24 +127,19 @@ static void scaleRow(const uint32_t *in, uint32_t *out, int w, const int *column
         out[x] = in[column[x]];
 }
 
-// Row by row, straight into the rows of a memory bitmap or of an X screen,
-// which is then put to the window in one piece; through bmp_write_line
-// elsewhere.
+// Row by row through bmp_write_line, so that the same code serves a memory
+// bitmap and Allegro's X screen, which then pushes the rows to the server.
 template <typename Pixel>
 static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
 {
-    bool toScreen = !is_memory_bitmap(to);
-    bool direct = !toScreen || (to == screen && writesScreenRowsDirectly());
     for (int y = 0; y < where.h; y++) {
         int row = (int)((long)y * picture->h / where.h);
-        uintptr_t line = direct ? (uintptr_t)to->line[where.y + y] : bmp_write_line(to, where.y + y);
-        scaleRow((const Pixel *)picture->line[row], (Pixel *)line + where.x, where.w, column);
+        Pixel *out = (Pixel *)bmp_write_line(to, where.y + y) + where.x;
+        scaleRow((const Pixel *)picture->line[row], out, where.w, column);
     }
 #ifdef __SSE2__
     _mm_sfence();  // the streamed rows are all out before the screen is shown
 #endif
-    if (toScreen && direct)
-        showScreenRect(where.x, where.y, where.w, where.h);
 }
 
 struct Pixel24 {

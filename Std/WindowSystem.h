@@ -1,7 +1,6 @@
 // What only the window system can tell or do for the display: how a full
-// screen is had, how rows written to the screen are shown, whether the game's
-// window has the keyboard, the monitor's refresh rate, and handling at once
-// what it has reported.
+// screen is had, whether the game's window has the keyboard, the monitor's
+// refresh rate, and handling at once what it has reported.
 // One file per system; Display calls it.
 #pragma once
 
@@ -25,13 +24,6 @@ bool shapeWindow(bool fullScreen, int w, int h);
 // grab of the keyboard; a window has them when the focus is in it, or follows
 // the pointer and the pointer is over it. True where there is no window.
 bool windowHasKeyboard();
-
-// Whether the rows of the screen can be written straight through screen->line
-// and then shown by one showScreenRect, rather than each through
-// bmp_write_line, which on X puts every row to the window on its own. False
-// where the screen's memory has to be locked row by row (DirectDraw).
-bool writesScreenRowsDirectly();
-void showScreenRect(int x, int y, int w, int h);
 
 // The refresh rate of the screen the game shows on, Hz; 0 where it cannot be told.
 int displayRefreshRate();

@@ -66,11 +66,4 @@ int displayRefreshRate()
 }
 
 // Allegro's window thread handles the window's messages as they come.
-bool writesScreenRowsDirectly()
-{
-    return false;
-}
-
-void showScreenRect(int, int, int, int) {}
-
 void handleWindowReports() {}

@@ -59,22 +59,6 @@ bool windowHasKeyboard()
     return has;
 }
 
-// Allegro's X driver keeps the screen in memory of its own (shared with the
-// server where it can) and puts a rectangle of it to the window with this,
-// converting the pixels first where the window's format differs.
-extern "C" void _xwin_update_screen(int x, int y, int w, int h);
-
-bool writesScreenRowsDirectly()
-{
-    return screen && gfx_driver &&
-           (gfx_driver->id == GFX_XWINDOWS || gfx_driver->id == GFX_XWINDOWS_FULLSCREEN);
-}
-
-void showScreenRect(int x, int y, int w, int h)
-{
-    _xwin_update_screen(x, y, w, h);
-}
-
 // The rate of the screen's current configuration, as RandR gives it.
 int displayRefreshRate()
 {
