@@ -102,40 +102,49 @@ int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH)
     return std::max(scale, 1);
 }
 
-template <typename Pixel>
-static void scaleRow(const Pixel *in, Pixel *out, int w, const int *column)
-{
-    for (int x = 0; x < w; x++)
-        out[x] = in[column[x]];
-}
-
-// The screen is far larger than the caches and is not read back, so 32-bit
-// rows go out with non-temporal stores, which spare the cache from fetching
-// each line of the screen only to overwrite it.
-static void scaleRow(const uint32_t *in, uint32_t *out, int w, const int *column)
-{
-    int x = 0;
-#ifdef __SSE2__
-    for (; x < w && ((uintptr_t)(out + x) & 15); x++)
-        out[x] = in[column[x]];
-    for (; x + 4 <= w; x += 4)
-        _mm_stream_si128((__m128i *)(out + x),
-                         _mm_setr_epi32((int)in[column[x]], (int)in[column[x + 1]],
-                                        (int)in[column[x + 2]], (int)in[column[x + 3]]));
-#endif
-    for (; x < w; x++)
-        out[x] = in[column[x]];
-}
-
 // Row by row through bmp_write_line, so that the same code serves a memory
 // bitmap and Allegro's X screen, which then pushes the rows to the server.
 template <typename Pixel>
 static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
 {
+    const Pixel *previous = nullptr;
+    int previousRow = -1;
     for (int y = 0; y < where.h; y++) {
         int row = (int)((long)y * picture->h / where.h);
         Pixel *out = (Pixel *)bmp_write_line(to, where.y + y) + where.x;
-        scaleRow((const Pixel *)picture->line[row], out, where.w, column);
+        if (row == previousRow) {  // a row shown twice is copied whole
+            memcpy(out, previous, where.w * sizeof(Pixel));
+            continue;
+        }
+        const Pixel *in = (const Pixel *)picture->line[row];
+        for (int x = 0; x < where.w; x++)
+            out[x] = in[column[x]];
+        previous = out, previousRow = row;
+    }
+}
+
+// The screen is far larger than the caches and is not read back, so 32-bit
+// rows go out with non-temporal stores, which spare the cache from fetching
+// each line of the screen only to overwrite it. A row shown twice is scaled
+// twice: the picture's row is still in the cache, where the screen's is not.
+template <>
+void scaleRows<uint32_t>(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
+{
+    for (int y = 0; y < where.h; y++) {
+        int row = (int)((long)y * picture->h / where.h);
+        const uint32_t *in = (const uint32_t *)picture->line[row];
+        uint32_t *out = (uint32_t *)bmp_write_line(to, where.y + y) + where.x;
+        int x = 0;
+#ifdef __SSE2__
+        for (; x < where.w && ((uintptr_t)(out + x) & 15); x++)
+            out[x] = in[column[x]];
+        for (; x + 4 <= where.w; x += 4)
+            _mm_stream_si128((__m128i *)(out + x),
+                             _mm_setr_epi32((int)in[column[x]], (int)in[column[x + 1]],
+                                            (int)in[column[x + 2]], (int)in[column[x + 3]]));
+#endif
+        for (; x < where.w; x++)
+            out[x] = in[column[x]];
     }
 #ifdef __SSE2__
     _mm_sfence();  // the streamed rows are all out before the screen is shown

@@ -84,6 +84,7 @@ TEST(Display, ScalingShowsEveryPicturePixelWhereItBelongs)
     expectScaled(16, 800, 600, 1920, 1080);
     expectScaled(32, 640, 480, 2560, 1440);
     expectScaled(32, 800, 600, 1600, 1200);  // a 2x window
+    expectScaled(32, 800, 600, 1366, 768);   // rows starting off the 16-byte grid
 }
 
 }  // namespace
