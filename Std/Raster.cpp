@@ -4,8 +4,8 @@
 // when its centre's column and row fall inside, as Allegro's own polygon
 // filler rounds them, so that polygons sharing an edge neither overlap nor
 // leave a gap. Along a span the depth (1/z) is worked out afresh for each
-// pixel from the span's start, four pixels at a time where the screen has 32
-// bits a pixel, rather than added up pixel after pixel.
+// pixel from the span's start rather than added up pixel after pixel, so that
+// four pixels are tested and filled at a time (one at a time at 24 bits).
 #include "Std/Raster.h"
 
 #include <algorithm>

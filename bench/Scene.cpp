@@ -3,8 +3,6 @@
 
 #include <allegro.h>
 
-#include <cstdlib>
-
 #include <unistd.h>
 
 #include "Std/3D.h"
@@ -28,7 +26,7 @@ void setUpScene(int colourDepth)
     setupProjection(0, 0, 800, 600);
     createZBuffer(game.backBuffer);
     setViewDistance(1500);
-    srand(citySeed);
+    seedRandom(game.logicRandom, citySeed);  // the same city for every benchmark
     game.citiesCleared = 0;
     buildCity();
 }
