@@ -467,6 +467,7 @@ TEST(Raster, FillsThePixelsAllegroFillsAndShowsTheNearest)
         }
         EXPECT_GT(covered, 200L * w * h / 8);  // a sixth of the pixels, overlaps counted once
         EXPECT_LE(differ, covered / 100000) << covered;
+        set_zbuffer(nullptr);  // Allegro keeps the one it was given
         destroy_zbuffer(ourDepth), destroy_zbuffer(theirDepth);
         destroy_bitmap(ours), destroy_bitmap(theirs);
     }
