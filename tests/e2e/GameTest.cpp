@@ -625,11 +625,13 @@ TEST_F(Game, WhatIsHeardFromTheTitleThroughAPauseAndABeamToGameOver)
     EXPECT_GT(hear(dir, soundMark(dir)).share("002"), 0.5) << "the engine again";
 
     // Held: shot after shot into the buildings ahead. What is heard is the
-    // first moments of it: in a city of deep blocks the beam can bring down
-    // every building in reach on its line within the 1.5 s.
-    long firing = soundMark(dir);
+    // first second of it, once the beam has reached the building ahead: in a
+    // city of deep blocks the beam can bring down every building in reach on
+    // its line within the 1.5 s.
     keyDown("space");
-    usleep(1500 * 1000);
+    usleep(300 * 1000);
+    long firing = soundMark(dir);
+    usleep(1200 * 1000);
     EXPECT_GT(hear(dir, firing, "004=550").share("007"), 0.1) << "the beam on a building";
     keyDown("Escape");
     usleep(300 * 1000);
