@@ -22,7 +22,7 @@ void startClock()
         return;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&origin);
-    // Allegro's rest() and every Sleep then wake within a millisecond, not 15.6.
+    // SDL_Delay and every Sleep then wake within a millisecond, not 15.6.
     timeBeginPeriod(1);
     atexit(endFineTimer);
     started = true;

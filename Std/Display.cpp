@@ -2,9 +2,10 @@
 #include "Std/Display.h"
 
 #include <allegro.h>
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -12,70 +13,33 @@
 #include <emmintrin.h>
 #endif
 
-#include "Std/WindowSystem.h"
-
 static const int windowRoomPercent = 90;  // of the desktop's height: room for the panels
-
-struct Mode {
-    int card;         // fullScreenCard() or windowCard(); 0 when none is set
-    int w, h;         // the screen (or on Windows the window's inside), pixels
-    bool fullScreen;  // the whole screen, else a window
-};
+static const int assumedHz = 60;          // the common rate, where the system cannot say
 
 struct DisplayState {
-    BITMAP *picture = nullptr;  // the game's screen, at its own size
-    BITMAP *lastFrame = nullptr;  // the frame shown, not yet copied onto the picture
-    ScreenRect shown = {};      // where the picture lies on the screen
-    DisplayChoice choice;       // what the player asked for
-    Mode mode = {};             // the mode in force
-    std::vector<int> column;    // for each column of a scaled row, the picture's column
-    int columnFrom = 0;         // the picture width the table was made for
+    SDL_Window *window = nullptr;
+    SDL_Renderer *renderer = nullptr;  // null: the picture goes into the window's surface
+    SDL_Texture *texture = nullptr;    // the picture, at its own size
+    SDL_Texture *sharp = nullptr;      // the picture at a whole multiple, for Sharp
+    int sharpScale = 0;                // that multiple; 0 none made yet
+    bool vsync = false;                // the renderer waits for the refresh at each present
+    BITMAP *picture = nullptr;         // the game's screen, at its own size
+    BITMAP *lastFrame = nullptr;       // the frame shown, not yet copied onto the picture
+    DisplayChoice choice;              // what the player asked for
+    bool fullScreen = false;           // what is in force
+    bool surfaceCleared = false;       // the window surface's black around the picture is drawn
+    std::vector<int> column;           // for each column of a scaled row, the picture's column
+    int columnFrom = 0, columnTo = 0;  // the picture width and the rect width the table is for
 };
 
 static DisplayState display;
 
-// Allegro reports keys, focus and the close button on its input thread, and
-// may report a focus change twice: the callbacks only raise flags that the
-// game thread takes down.
-static std::atomic<bool> switchAsked{false};
-static std::atomic<bool> switchDone{false};
-static std::atomic<bool> focusWasLost{false};
-static std::atomic<bool> closeClicked{false};
+// What the input reports; the game thread takes them down when it asks.
+static bool switchAsked = false, switchDone = false, focusWasLost = false, closeClicked = false;
 
-// Alt+Enter and F11 belong to the display everywhere: they never reach the
-// game's key buffer.
-static int onKey(int key)
+static void sdlError(const char *what)
 {
-    int scancode = key >> 8;
-    bool alt = (key_shifts & KB_ALT_FLAG) || ::key[KEY_ALT] || ::key[KEY_ALTGR];
-    if (scancode == KEY_F11 || (alt && (scancode == KEY_ENTER || scancode == KEY_ENTER_PAD))) {
-        switchAsked = true;
-        return 0;
-    }
-    return key;
-}
-
-static void onSwitchOut()
-{
-    focusWasLost = true;
-}
-
-static void onCloseButton()
-{
-    closeClicked = true;
-}
-
-// The window system also reports the focus moving when the keyboard is
-// grabbed or let go (making a full screen grabs it), and when the pointer is
-// warped: only a report that leaves the window without the keys counts.
-bool focusLost()
-{
-    return focusWasLost.exchange(false) && !windowHasKeyboard();
-}
-
-bool closeButtonPressed()
-{
-    return closeClicked;
+    uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, "%s: %s", what, SDL_GetError());
 }
 
 // ---- Where the picture goes ----
@@ -95,6 +59,22 @@ ScreenRect fitPicture(int pictureW, int pictureH, int screenW, int screenH)
     return r;
 }
 
+static int wholeMultiple(int pictureW, int pictureH, int screenW, int screenH)
+{
+    return std::min(screenW / pictureW, screenH / pictureH);
+}
+
+ScreenRect placePicture(int pictureW, int pictureH, int screenW, int screenH, int scaling)
+{
+    int k = wholeMultiple(pictureW, pictureH, screenW, screenH);
+    if (scaling != ScalePixelPerfect || k < 1)
+        return fitPicture(pictureW, pictureH, screenW, screenH);
+    ScreenRect r = {0, 0, k * pictureW, k * pictureH};
+    r.x = (screenW - r.w) / 2;
+    r.y = (screenH - r.h) / 2;
+    return r;
+}
+
 int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH)
 {
     int roomH = desktopH * windowRoomPercent / 100;
@@ -102,16 +82,27 @@ int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH)
     return std::max(scale, 1);
 }
 
-// Row by row through bmp_write_line, so that the same code serves a memory
-// bitmap and Allegro's X screen, which then pushes the rows to the server.
-template <typename Pixel>
-static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
+// ---- The game's own scaling, into memory ----
+
+static void makeColumns(int pictureW, int rectW)
 {
+    if (display.columnFrom == pictureW && display.columnTo == rectW)
+        return;
+    display.column.resize(rectW);
+    for (int x = 0; x < rectW; x++)
+        display.column[x] = (int)((long)x * pictureW / rectW);
+    display.columnFrom = pictureW, display.columnTo = rectW;
+}
+
+template <typename Pixel>
+static void scaleRows(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where)
+{
+    const int *column = display.column.data();
     const Pixel *previous = nullptr;
     int previousRow = -1;
     for (int y = 0; y < where.h; y++) {
         int row = (int)((long)y * picture->h / where.h);
-        Pixel *out = (Pixel *)bmp_write_line(to, where.y + y) + where.x;
+        Pixel *out = (Pixel *)(to + (long)(where.y + y) * pitch) + where.x;
         if (row == previousRow) {  // a row shown twice is copied whole
             memcpy(out, previous, where.w * sizeof(Pixel));
             continue;
@@ -123,17 +114,18 @@ static void scaleRows(BITMAP *picture, BITMAP *to, ScreenRect where, const int *
     }
 }
 
-// The screen is far larger than the caches and is not read back, so 32-bit
-// rows go out with non-temporal stores, which spare the cache from fetching
-// each line of the screen only to overwrite it. A row shown twice is scaled
-// twice: the picture's row is still in the cache, where the screen's is not.
+// The window's pixels are far larger than the caches and are not read back,
+// so 32-bit rows go out with non-temporal stores, which spare the cache from
+// fetching each line only to overwrite it. A row shown twice is scaled twice:
+// the picture's row is still in the cache, where the window's is not.
 template <>
-void scaleRows<uint32_t>(BITMAP *picture, BITMAP *to, ScreenRect where, const int *column)
+void scaleRows<uint32_t>(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where)
 {
+    const int *column = display.column.data();
     for (int y = 0; y < where.h; y++) {
         int row = (int)((long)y * picture->h / where.h);
         const uint32_t *in = (const uint32_t *)picture->line[row];
-        uint32_t *out = (uint32_t *)bmp_write_line(to, where.y + y) + where.x;
+        uint32_t *out = (uint32_t *)(to + (long)(where.y + y) * pitch) + where.x;
         int x = 0;
 #ifdef __SSE2__
         for (; x < where.w && ((uintptr_t)(out + x) & 15); x++)
@@ -147,41 +139,382 @@ void scaleRows<uint32_t>(BITMAP *picture, BITMAP *to, ScreenRect where, const in
             out[x] = in[column[x]];
     }
 #ifdef __SSE2__
-    _mm_sfence();  // the streamed rows are all out before the screen is shown
+    _mm_sfence();  // the streamed rows are all out before the window is shown
 #endif
 }
 
-struct Pixel24 {
-    unsigned char c[3];
+static void scaleInto(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where)
+{
+    makeColumns(picture->w, where.w);
+    if (bitmap_color_depth(picture) == 32)
+        scaleRows<uint32_t>(picture, to, pitch, where);
+    else
+        scaleRows<uint16_t>(picture, to, pitch, where);
+}
+
+// ---- Smooth and Sharp, into memory ----
+
+// Each pixel of a filtered row or column is a blend of two neighbours of the
+// picture: the first, the second and the second's share out of 256.
+struct Blend {
+    int a, b, share;
 };
+
+static const int blendWhole = 256;
+
+// Where each of to pixels samples a line of from pixels, as a picture first
+// made k times larger by repeating pixels and then scaled linearly would
+// (k 1: linear all the way): pixel centres on pixel centres.
+static void makeBlends(std::vector<Blend> &blends, int from, int to, int k)
+{
+    blends.resize(to);
+    long larger = (long)k * from;
+    for (int i = 0; i < to; i++) {
+        // q = (i + 1/2) * larger / to - 1/2, in 256ths
+        long q = ((2L * i + 1) * larger * blendWhole / to - blendWhole) / 2;
+        long j = q < 0 ? 0 : q / blendWhole;
+        int share = q < 0 ? 0 : (int)(q % blendWhole);
+        if (j >= larger - 1)
+            j = larger - 1, share = 0;
+        Blend &b = blends[i];
+        b.a = (int)(j / k);
+        b.b = (int)((j + 1) / k < from ? (j + 1) / k : from - 1);
+        b.share = b.a == b.b ? 0 : share;
+    }
+}
+
+static inline uint32_t mix(uint32_t p, uint32_t q, int share)
+{
+    uint32_t keep = blendWhole - share;
+    uint32_t rb = ((p & 0xFF00FF) * keep + (q & 0xFF00FF) * share) >> 8;
+    uint32_t g = ((p & 0x00FF00) * keep + (q & 0x00FF00) * share) >> 8;
+    return (rb & 0xFF00FF) | (g & 0x00FF00);
+}
+
+static inline uint16_t mix(uint16_t p, uint16_t q, int share)
+{
+    const uint32_t spread = 0x07E0F81F;  // 565 with green moved clear of red and blue
+    uint32_t a = (p | (uint32_t)p << 16) & spread, b = (q | (uint32_t)q << 16) & spread;
+    int s = share >> 3;  // out of 32: the products stay inside each field
+    uint32_t m = ((a * (32 - s) + b * s) >> 5) & spread;
+    return (uint16_t)(m | m >> 16);
+}
+
+template <typename Pixel>
+static void blendRow(const Pixel *in, Pixel *out, const Blend *columns, int w)
+{
+    for (int x = 0; x < w; x++) {
+        const Blend &c = columns[x];
+        out[x] = c.share ? mix(in[c.a], in[c.b], c.share) : in[c.a];
+    }
+}
+
+struct Filtered {
+    std::vector<Blend> columns, rows;
+    int fromW = 0, fromH = 0, toW = 0, toH = 0, k = 0;
+    std::vector<uint8_t> lines[2];  // two picture rows filtered across, and which
+    int lineRow[2] = {-1, -1};
+};
+
+static Filtered filtered;
+
+template <typename Pixel>
+static const Pixel *filteredLine(BITMAP *picture, int row, int w)
+{
+    for (int i = 0; i < 2; i++)
+        if (filtered.lineRow[i] == row)
+            return (const Pixel *)filtered.lines[i].data();
+    int slot = filtered.lineRow[0] == row - 1 ? 1 : 0;  // keep the row above
+    filtered.lines[slot].resize(w * sizeof(Pixel));
+    blendRow((const Pixel *)picture->line[row], (Pixel *)filtered.lines[slot].data(),
+             filtered.columns.data(), w);
+    filtered.lineRow[slot] = row;
+    return (const Pixel *)filtered.lines[slot].data();
+}
+
+template <typename Pixel>
+static void filterRows(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where)
+{
+    filtered.lineRow[0] = filtered.lineRow[1] = -1;
+    for (int y = 0; y < where.h; y++) {
+        const Blend &r = filtered.rows[y];
+        Pixel *out = (Pixel *)(to + (long)(where.y + y) * pitch) + where.x;
+        const Pixel *above = filteredLine<Pixel>(picture, r.a, where.w);
+        if (!r.share) {
+            memcpy(out, above, where.w * sizeof(Pixel));
+            continue;
+        }
+        const Pixel *below = filteredLine<Pixel>(picture, r.b, where.w);  // above stays
+        for (int x = 0; x < where.w; x++)
+            out[x] = mix(above[x], below[x], r.share);
+    }
+}
+
+// Smooth (k 1) or Sharp (k the largest whole multiple that fits) scaling of
+// the picture into the rect where of a memory bitmap or the window's pixels.
+static void filterInto(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where, int k)
+{
+    Filtered &f = filtered;
+    if (f.fromW != picture->w || f.fromH != picture->h || f.toW != where.w || f.toH != where.h ||
+        f.k != k) {
+        makeBlends(f.columns, picture->w, where.w, k);
+        makeBlends(f.rows, picture->h, where.h, k);
+        f.fromW = picture->w, f.fromH = picture->h, f.toW = where.w, f.toH = where.h, f.k = k;
+    }
+    if (bitmap_color_depth(picture) == 32)
+        filterRows<uint32_t>(picture, to, pitch, where);
+    else
+        filterRows<uint16_t>(picture, to, pitch, where);
+}
+
+// The picture into where, as the scaling asks: a whole multiple of it (or the
+// picture's own size) by repeating pixels; else Sharp or Smooth.
+static void scaleFor(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where, int scaling)
+{
+    int k = std::min(where.w / picture->w, where.h / picture->h);
+    bool whole = where.w == k * picture->w && where.h == k * picture->h;
+    if (whole || scaling == ScalePixelPerfect)
+        scaleInto(picture, to, pitch, where);
+    else
+        filterInto(picture, to, pitch, where, scaling == ScaleSharp && k > 1 ? k : 1);
+}
+
+static int pitchOf(BITMAP *b)
+{
+    return b->h > 1 ? (int)((uint8_t *)b->line[1] - (uint8_t *)b->line[0])
+                    : b->w * ((bitmap_color_depth(b) + 7) / 8);
+}
 
 void scalePicture(BITMAP *picture, BITMAP *to, ScreenRect where)
 {
-    if ((int)display.column.size() != where.w || display.columnFrom != picture->w) {
-        display.column.resize(where.w);
-        for (int x = 0; x < where.w; x++)
-            display.column[x] = (int)((long)x * picture->w / where.w);
-        display.columnFrom = picture->w;
+    scaleInto(picture, (uint8_t *)to->line[0], pitchOf(to), where);
+}
+
+void scalePictureAs(BITMAP *picture, BITMAP *to, ScreenRect where, int scaling)
+{
+    scaleFor(picture, (uint8_t *)to->line[0], pitchOf(to), where, scaling);
+}
+
+// ---- Starting ----
+
+bool startDisplay()
+{
+    SDL_SetMainReady();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the game's own stay in charge
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");  // a lost focus pauses instead
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        sdlError("No display");
+        return false;
     }
-    const int *column = display.column.data();
-    acquire_bitmap(to);
-    switch (bitmap_color_depth(picture)) {
-    case 8:
-        scaleRows<uint8_t>(picture, to, where, column);
-        break;
-    case 15:
-    case 16:
-        scaleRows<uint16_t>(picture, to, where, column);
-        break;
-    case 24:
-        scaleRows<Pixel24>(picture, to, where, column);
-        break;
-    default:
-        scaleRows<uint32_t>(picture, to, where, column);
-        break;
+    // Where neither X nor Wayland answers, SDL falls back on a window in
+    // memory that nobody sees: that is no display, unless it was asked for.
+    const char *driver = SDL_GetCurrentVideoDriver(), *asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    bool unseen = driver && (!strcmp(driver, "offscreen") || !strcmp(driver, "dummy"));
+    if (unseen && (!asked || !*asked)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, "No display: none to be had");
+        return false;
     }
-    bmp_unwrite_line(to);
-    release_bitmap(to);
+    // Allegro's colours as the screen's: red high, blue low (XRGB8888, RGB565).
+    _rgb_r_shift_32 = 16, _rgb_g_shift_32 = 8, _rgb_b_shift_32 = 0;
+    _rgb_r_shift_24 = 16, _rgb_g_shift_24 = 8, _rgb_b_shift_24 = 0;
+    _rgb_r_shift_16 = 11, _rgb_g_shift_16 = 5, _rgb_b_shift_16 = 0;
+    _rgb_r_shift_15 = 10, _rgb_g_shift_15 = 5, _rgb_b_shift_15 = 0;
+    return true;
+}
+
+int desktopColourDepth()
+{
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && SDL_BITSPERPIXEL(mode.format) <= 16)
+        return 16;
+    return 32;
+}
+
+static void dropTextures()
+{
+    if (display.texture)
+        SDL_DestroyTexture(display.texture);
+    if (display.sharp)
+        SDL_DestroyTexture(display.sharp);
+    display.texture = display.sharp = nullptr;
+    display.sharpScale = 0;
+}
+
+static void dropRenderer()
+{
+    dropTextures();
+    if (display.renderer)
+        SDL_DestroyRenderer(display.renderer);
+    display.renderer = nullptr;
+    display.vsync = false;
+}
+
+void stopDisplay()
+{
+    closeDisplay();
+    dropRenderer();
+    if (display.window)
+        SDL_DestroyWindow(display.window);
+    display.window = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// ---- The present paths ----
+
+// Whether the renderer's GL draws on the CPU (Mesa's llvmpipe and softpipe,
+// as in a machine or virtual machine without a GPU): scaling into the
+// window's own pixels then costs a fraction of what GL's scaling does.
+static bool softwareGl(SDL_Renderer *renderer)
+{
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0)
+        return false;
+    if (info.flags & SDL_RENDERER_SOFTWARE)
+        return true;
+    if (strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    typedef const unsigned char *(*GetString)(unsigned);
+    GetString getString = (GetString)SDL_GL_GetProcAddress("glGetString");
+    const unsigned glRenderer = 0x1F01;
+    const char *name = getString ? (const char *)getString(glRenderer) : nullptr;
+    return name && (strstr(name, "llvmpipe") || strstr(name, "softpipe") ||
+                    strstr(name, "Software") || strstr(name, "swrast"));
+}
+
+// A renderer where SDL can give one that scales on a GPU, unless
+// SDL_RENDER_DRIVER names one: then that one, whatever it is.
+static void chooseRenderer(bool vsync)
+{
+    dropRenderer();
+    display.surfaceCleared = false;
+    Uint32 flags = SDL_RENDERER_ACCELERATED | (vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    SDL_Renderer *renderer = SDL_CreateRenderer(display.window, -1, flags);
+    if (!renderer)
+        return;
+    const char *asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    if ((!asked || !*asked) && softwareGl(renderer)) {
+        SDL_DestroyRenderer(renderer);
+        return;
+    }
+    SDL_RendererInfo info;
+    SDL_GetRendererInfo(renderer, &info);
+    display.renderer = renderer;
+    display.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+}
+
+static Uint32 textureFormat()
+{
+    return bitmap_color_depth(display.picture) == 16 ? SDL_PIXELFORMAT_RGB565
+                                                      : SDL_PIXELFORMAT_RGB888;
+}
+
+static bool makeTexture()
+{
+    dropTextures();
+    if (!display.renderer || !display.picture)
+        return true;
+    display.texture = SDL_CreateTexture(display.renderer, textureFormat(),
+                                        SDL_TEXTUREACCESS_STREAMING, display.picture->w,
+                                        display.picture->h);
+    return display.texture != nullptr;
+}
+
+static ScreenRect rectIn(int screenW, int screenH)
+{
+    return placePicture(display.picture->w, display.picture->h, screenW, screenH,
+                        display.choice.scaling);
+}
+
+// Sharp: the picture goes nearest to a whole multiple first, then smooth to
+// its size, so that its pixels stay square and even.
+static SDL_Texture *sharpSource(SDL_Texture *texture, ScreenRect r)
+{
+    int pw = display.picture->w, ph = display.picture->h;
+    int k = std::min(r.w / pw, r.h / ph);
+    if (k <= 1 || (r.w == k * pw && r.h == k * ph))
+        return texture;
+    if (display.sharpScale != k) {
+        if (display.sharp)
+            SDL_DestroyTexture(display.sharp);
+        display.sharp = SDL_CreateTexture(display.renderer, textureFormat(),
+                                          SDL_TEXTUREACCESS_TARGET, k * pw, k * ph);
+        display.sharpScale = display.sharp ? k : 0;
+        if (!display.sharp)
+            return texture;
+        SDL_SetTextureScaleMode(display.sharp, SDL_ScaleModeLinear);
+    }
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+    if (SDL_SetRenderTarget(display.renderer, display.sharp) != 0)
+        return texture;
+    SDL_RenderCopy(display.renderer, texture, nullptr, nullptr);
+    SDL_SetRenderTarget(display.renderer, nullptr);
+    return display.sharp;
+}
+
+static void showThroughRenderer(BITMAP *picture)
+{
+    if (!display.texture)
+        return;
+    SDL_UpdateTexture(display.texture, nullptr, picture->line[0], pitchOf(picture));
+    int w, h;
+    SDL_GetRendererOutputSize(display.renderer, &w, &h);
+    ScreenRect r = rectIn(w, h);
+    SDL_Texture *source = display.texture;
+    bool whole = r.w % picture->w == 0 && r.h % picture->h == 0;
+    if (display.choice.scaling == ScaleSharp)
+        source = sharpSource(display.texture, r);
+    if (source == display.texture)
+        SDL_SetTextureScaleMode(display.texture, whole || display.choice.scaling ==
+                                ScalePixelPerfect ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(display.renderer);
+    SDL_Rect to = {r.x, r.y, r.w, r.h};
+    SDL_RenderCopy(display.renderer, source, nullptr, &to);
+    SDL_RenderPresent(display.renderer);
+}
+
+// Into the window's own pixels, by the game's scaler where the window is of
+// the picture's depth; else SDL converts.
+static void showThroughSurface(BITMAP *picture)
+{
+    SDL_Surface *surface = SDL_GetWindowSurface(display.window);
+    if (!surface)
+        return;
+    ScreenRect r = rectIn(surface->w, surface->h);
+    if (!display.surfaceCleared) {
+        SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+        display.surfaceCleared = true;
+    }
+    int depth = bitmap_color_depth(picture);
+    bool same = surface->format->format == textureFormat() && (depth == 32 || depth == 16);
+    if (same) {
+        if (SDL_MUSTLOCK(surface))
+            SDL_LockSurface(surface);
+        scaleFor(picture, (uint8_t *)surface->pixels, surface->pitch, r, display.choice.scaling);
+        if (SDL_MUSTLOCK(surface))
+            SDL_UnlockSurface(surface);
+    } else {
+        SDL_Surface *from = SDL_CreateRGBSurfaceWithFormatFrom(
+            picture->line[0], picture->w, picture->h, depth, pitchOf(picture), textureFormat());
+        if (!from)
+            return;
+        SDL_Rect to = {r.x, r.y, r.w, r.h};
+        SDL_BlitScaled(from, nullptr, surface, &to);
+        SDL_FreeSurface(from);
+    }
+    SDL_UpdateWindowSurface(display.window);
+}
+
+static void show(BITMAP *picture)
+{
+    if (!picture || !display.window)
+        return;
+    if (display.renderer)
+        showThroughRenderer(picture);
+    else
+        showThroughSurface(picture);
 }
 
 // ---- Showing it ----
@@ -198,27 +531,9 @@ BITMAP *displayPicture()
     return display.picture;
 }
 
-static void show(BITMAP *picture)
-{
-    if (!picture || !display.mode.card)
-        return;
-    ScreenRect r = display.shown;
-    if (r.w == picture->w && r.h == picture->h)
-        blit(picture, screen, 0, 0, r.x, r.y, r.w, r.h);
-    else
-        scalePicture(picture, screen, r);
-}
-
 void showPicture()
 {
     show(display.lastFrame ? display.lastFrame : display.picture);
-}
-
-int displayRefreshHz()
-{
-    static const int assumedHz = 60;  // the common rate, where RandR cannot say
-    int hz = displayRefreshRate();
-    return hz > 0 ? hz : assumedHz;
 }
 
 void presentBitmap(BITMAP *frame)
@@ -229,98 +544,100 @@ void presentBitmap(BITMAP *frame)
     show(frame);
 }
 
-// ---- Modes ----
-
-static bool desktopSize(int &w, int &h)
+int displayRefreshHz()
 {
-    return get_desktop_resolution(&w, &h) == 0 && w > 0 && h > 0;
+    int index = display.window ? SDL_GetWindowDisplayIndex(display.window) : 0;
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) == 0 && mode.refresh_rate > 0)
+        return mode.refresh_rate;
+    return assumedHz;
 }
 
-// A driver may hand back another size than asked for; the picture is placed
-// for exactly the requested one, so that counts as a failure. Where the
-// window system keeps one mode, the window is only shaped anew over it.
-static bool tryMode(Mode m)
+bool presentsInStep()
 {
-    if (keepsOneMode() && screen && display.mode.card && m.w <= SCREEN_W && m.h <= SCREEN_H)
-        return shapeWindow(m.fullScreen, m.w, m.h);
-    display.mode = {};  // whatever happens, the mode that was in force is gone
-    Mode set = m;       // the mode asked of Allegro
-    if (keepsOneMode()) {  // one for both kinds, the desktop's size, borderless while it is set
-        int dw, dh;
-        if (desktopSize(dw, dh))
-            set.w = std::max(dw, m.w), set.h = std::max(dh, m.h);
-        shapeWindow(true, set.w, set.h);
+    return display.renderer && display.vsync;
+}
+
+const char *presentPath()
+{
+    SDL_RendererInfo info;
+    if (display.renderer && SDL_GetRendererInfo(display.renderer, &info) == 0)
+        return info.name;
+    return "window surface";
+}
+
+// ---- The window ----
+
+static void windowSize(int &w, int &h)
+{
+    int pw = display.picture->w, ph = display.picture->h;
+    int scale = display.choice.windowScale;
+    if (scale < 1 || scale > largestWindowScale) {
+        SDL_Rect usable;
+        int index = display.window ? SDL_GetWindowDisplayIndex(display.window) : 0;
+        scale = SDL_GetDisplayUsableBounds(index < 0 ? 0 : index, &usable) == 0
+                    ? autoWindowScale(pw, ph, usable.w, usable.h)
+                    : 1;
     }
-    if (set_gfx_mode(set.card, set.w, set.h, 0, 0) != 0)
-        return false;
-    if (SCREEN_W == set.w && SCREEN_H == set.h &&
-        (!keepsOneMode() || shapeWindow(m.fullScreen, m.w, m.h)))
-        return true;
-    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
-    return false;
+    w = scale * pw, h = scale * ph;
 }
 
-// Setting the switch mode drops the callbacks, and a new screen mode may reset
-// them; the game goes on in the background so that it can pause itself.
-static void watchWindow()
+// The screen the window is on, in the desktop's coordinates.
+static bool screenBounds(SDL_Rect &bounds)
 {
-    set_display_switch_mode(SWITCH_BACKGROUND);
-    set_display_switch_callback(SWITCH_OUT, onSwitchOut);
-    set_close_button_callback(onCloseButton);
-    keyboard_callback = onKey;
+    int index = display.window ? SDL_GetWindowDisplayIndex(display.window) : 0;
+    return SDL_GetDisplayBounds(index < 0 ? 0 : index, &bounds) == 0;
 }
 
-// What the new mode set off (the focus moving to the grab, keys let go) is
-// handled before the game goes on, not at some later moment of its loops.
-static void useMode(Mode m)
+// The window as the choice asks, made the first time. A full screen is also
+// given the screen's size and place by hand: without a window manager, X
+// leaves the window as it was.
+static bool shapeWindow(bool fullScreen)
 {
-    display.mode = m;
-    clear_to_color(screen, makecol(0, 0, 0));
-    display.shown = fitPicture(display.picture->w, display.picture->h, m.w, m.h);
-    watchWindow();
-    handleWindowReports();
-}
-
-// The modes of one kind, best first: a full screen at the desktop's size, then
-// at the picture's; a window of the chosen multiple, then of the picture's size.
-static int modesOfKind(bool fullScreen, int windowScale, Mode out[2])
-{
-    int pw = display.picture->w, ph = display.picture->h, dw, dh, count = 0;
-    bool known = desktopSize(dw, dh);
-    if (fullScreen) {
-        if (known)
-            out[count++] = {fullScreenCard(), dw, dh, true};
-        out[count++] = {fullScreenCard(), pw, ph, true};
-        return count;
-    }
-    int scale = windowScale >= 1 && windowScale <= largestWindowScale ? windowScale
-                : known ? autoWindowScale(pw, ph, dw, dh)
-                        : 1;
-    out[count++] = {windowCard(), scale * pw, scale * ph, false};
-    if (scale != 1)
-        out[count++] = {windowCard(), pw, ph, false};
-    return count;
-}
-
-// The mode in force is kept as it is: a full screen at the desktop's size
-// serves both of the game's sizes without a flicker. (Allegro may have let go
-// of it meanwhile, at its exit.)
-static bool inForce(Mode m)
-{
-    return screen && m.card == display.mode.card && m.fullScreen == display.mode.fullScreen &&
-           m.w == display.mode.w && m.h == display.mode.h;
-}
-
-static bool tryKind(bool fullScreen, int windowScale)
-{
-    Mode modes[2];
-    int count = modesOfKind(fullScreen, windowScale, modes);
-    for (int i = 0; i < count; i++)
-        if (inForce(modes[i]) || tryMode(modes[i])) {
-            useMode(modes[i]);
-            return true;
+    int w, h;
+    windowSize(w, h);
+    SDL_Rect screen;
+    bool known = screenBounds(screen);
+    if (!display.window) {
+        Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
+                       (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+        if (fullScreen && known)
+            x = screen.x, y = screen.y, w = screen.w, h = screen.h;
+        display.window = SDL_CreateWindow("Zephyrion", x, y, w, h, flags);
+        if (!display.window) {
+            sdlError("No window");
+            return false;
         }
-    return false;
+        display.fullScreen = fullScreen;
+        chooseRenderer(display.choice.vsync);
+        if (!display.renderer)  // the window's own pixels, written by the CPU
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        return true;
+    }
+    if (fullScreen && known) {
+        SDL_SetWindowPosition(display.window, screen.x, screen.y);
+        SDL_SetWindowSize(display.window, screen.w, screen.h);
+    }
+    if (SDL_SetWindowFullscreen(display.window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0)) {
+        sdlError(fullScreen ? "No full screen" : "No window");
+        return false;
+    }
+    if (!fullScreen) {  // without a window manager the window keeps the screen's size
+        SDL_SetWindowSize(display.window, w, h);
+        SDL_SetWindowPosition(display.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    display.fullScreen = fullScreen;
+    display.surfaceCleared = false;
+    return true;
+}
+
+// The window's new state is known before the game goes on: a focus that a
+// new full screen moved about is asked after as it now stands.
+static void settle()
+{
+    SDL_PumpEvents();
+    display.surfaceCleared = false;
 }
 
 bool openDisplay(int w, int h, DisplayChoice choice)
@@ -332,26 +649,41 @@ bool openDisplay(int w, int h, DisplayChoice choice)
         return false;
     }
     clear_bitmap(display.picture);
+    bool vsyncChanged = display.window && choice.vsync != display.choice.vsync;
     display.choice = choice;
-    if (tryKind(choice.fullScreen, choice.windowScale) ||
-        tryKind(!choice.fullScreen, choice.windowScale))
-        return true;
-    return false;  // tryMode has left no mode in force
+    bool firstTime = !display.window;
+    if (!shapeWindow(choice.fullScreen) && (firstTime || !shapeWindow(!choice.fullScreen))) {
+        closeDisplay();
+        return false;
+    }
+    if (vsyncChanged && !firstTime)
+        chooseRenderer(choice.vsync);
+    if (!makeTexture()) {
+        sdlError("No texture for the picture");
+        closeDisplay();
+        return false;
+    }
+    settle();
+    return true;
 }
 
 bool changeDisplay(DisplayChoice choice)
 {
-    if (!display.picture)
+    if (!display.picture || !display.window)
         return false;
-    Mode before = display.mode;
-    if (tryKind(choice.fullScreen, choice.windowScale)) {
-        display.choice = choice;
-    } else if (before.card && tryMode(before)) {
-        useMode(before);
-    } else {
-        closeClicked = true;  // nothing left to show the game on: it ends as by the close button
-        return false;
+    DisplayChoice before = display.choice;
+    display.choice = choice;
+    if (!shapeWindow(choice.fullScreen))
+        display.choice.fullScreen = display.fullScreen;  // the kind in force stays
+    if (choice.vsync != before.vsync && display.renderer) {
+        chooseRenderer(choice.vsync);
+        if (!makeTexture()) {
+            sdlError("No texture for the picture");
+            closeClicked = true;  // nothing left to show the game on: it ends as by the close button
+            return false;
+        }
     }
+    settle();
     showPicture();
     return true;
 }
@@ -375,15 +707,50 @@ DisplayChoice displayChoice()
 
 bool displayFullScreen()
 {
-    return display.mode.card && display.mode.fullScreen;
+    return display.window && display.fullScreen;
 }
 
-// ---- The switch ----
+// ---- What the window system reports ----
+
+void askDisplaySwitch()
+{
+    switchAsked = true;
+}
+
+void noteFocusLost()
+{
+    focusWasLost = true;
+}
+
+void noteCloseButton()
+{
+    closeClicked = true;
+}
+
+void noteWindowChanged()
+{
+    display.surfaceCleared = false;
+    showPicture();
+}
+
+bool focusLost()
+{
+    bool lost = focusWasLost;
+    focusWasLost = false;
+    return lost && display.window &&
+           !(SDL_GetWindowFlags(display.window) & SDL_WINDOW_INPUT_FOCUS);
+}
+
+bool closeButtonPressed()
+{
+    return closeClicked;
+}
 
 bool serveDisplaySwitch()
 {
-    if (!switchAsked.exchange(false) || !display.mode.card)
+    if (!switchAsked || !display.picture)
         return false;
+    switchAsked = false;
     DisplayChoice next = display.choice;
     next.fullScreen = !displayFullScreen();
     if (!changeDisplay(next) || displayFullScreen() != next.fullScreen)
@@ -394,6 +761,7 @@ bool serveDisplaySwitch()
 
 bool displaySwitched()
 {
-    return switchDone.exchange(false);
+    bool done = switchDone;
+    switchDone = false;
+    return done;
 }
-

@@ -1,38 +1,58 @@
-// The player's screen. The game draws at its own size onto the picture; the
-// display shows it full screen at the desktop's own size (no mode switch) or
-// in a window of a whole multiple of it, scaled to the largest size that keeps
-// its shape and centred on black. It also switches between the two on Alt+Enter
-// or F11, and watches the window's focus and close button. Start-up and the
-// option screens set the mode; every present and every wait for a key goes through it.
+// The player's screen: one SDL window, full screen over the desktop at its own
+// size or a resizable window, showing the game's picture scaled to the largest
+// size of its shape, centred on black. Where there is a GPU, SDL's renderer
+// scales it, in step with the monitor's refresh; where the only GL is a
+// software one, the game scales it into the window's own pixels. It switches
+// between full screen and window on Alt+Enter or F11, and keeps what the
+// window system reported (focus, close button). Start-up and the option
+// screens set it up; every present and every wait for a key goes through it.
 #pragma once
 
 struct BITMAP;
 
 const int largestWindowScale = 3;  // a larger window would not fit any desktop
 
+// How the picture is brought to the screen's size.
+enum Scaling {
+    ScaleSharp = 0,         // nearest to the largest whole multiple, then smooth to the size
+    ScalePixelPerfect = 1,  // whole multiples only, black around
+    ScaleSmooth = 2,        // linear all the way
+    scalingCount
+};
+
 struct DisplayChoice {
-    bool fullScreen = true;  // full screen at the desktop's size, else a window
-    int windowScale = 0;     // the window's multiple of the picture: 0 the largest that fits, 1..3
+    bool fullScreen = true;    // full screen at the desktop's size, else a window
+    int windowScale = 0;       // the window's multiple of the picture: 0 the largest that fits, 1..3
+    bool vsync = true;         // frames shown in step with the monitor's refresh, where it can be had
+    int scaling = ScaleSharp;  // a Scaling
 };
 
 struct ScreenRect {
     int x, y, w, h;  // pixels of the screen
 };
 
-// Sets the screen for a w x h picture, in the colour depth already chosen with
-// set_color_depth: the choice's own kind first, then the other, then the game's
-// own size full screen and in a window. False, with allegro_error saying why,
-// when none can be had.
+// Starts SDL's video: false, with the reason in allegro_error, where there is
+// no display at all. Then the colour depth the desktop wants of the picture
+// (32, or 16 on a 16-bit desktop), and Allegro's colours laid out as the screen's.
+bool startDisplay();
+int desktopColourDepth();
+void stopDisplay();  // the window goes; SDL's video ends
+
+// Shows a w x h picture in the colour depth already chosen with
+// set_color_depth, as the choice asks: its own kind first, then the other.
+// False, with allegro_error saying why, when no window can be had.
 bool openDisplay(int w, int h, DisplayChoice choice);
 
-// The same picture under another choice; the mode in force stays when the new
-// one cannot be set. False when neither the new mode nor the old can be had.
+// The same picture under another choice; what is in force stays when the new
+// one cannot be had. False when the window has gone.
 bool changeDisplay(DisplayChoice choice);
 
-void closeDisplay();  // lets go of the picture; the screen stays as it is
+void closeDisplay();  // lets go of the picture; the window stays as it is
 bool displayOpen();   // between openDisplay and closeDisplay
 DisplayChoice displayChoice();
-bool displayFullScreen();  // whether the mode in force is a full screen
+bool displayFullScreen();  // whether the window covers the screen now
+bool presentsInStep();     // whether each present waits for the monitor's refresh
+const char *presentPath(); // how the picture reaches the screen: the renderer's name, or "window surface"
 
 // The picture: what the player sees, at the game's own size. Drawing onto it
 // shows at the next showPicture.
@@ -43,8 +63,7 @@ void showPicture();
 // next present (displayPicture copies it over first), so it must stay as it is.
 void presentBitmap(BITMAP *frame);
 
-// The refresh rate of the screen the picture is shown on, Hz; 60 where the
-// window system cannot tell.
+// The refresh rate of the monitor the window is on, Hz; 60 where it cannot be told.
 int displayRefreshHz();
 
 // Carries out the Alt+Enter or F11 pressed since the last call: true when the
@@ -54,19 +73,36 @@ bool serveDisplaySwitch();
 // True once for every switch served since the last ask.
 bool displaySwitched();
 
-// True once for every time the window lost the keyboard focus since the last ask.
+// True once for every time the window lost the keyboard focus since the last
+// ask, if it has not had it back since.
 bool focusLost();
 
 // True once the window's close button has been pressed.
 bool closeButtonPressed();
 
+// What the input reports of the window.
+void askDisplaySwitch();   // Alt+Enter or F11
+void noteFocusLost();
+void noteCloseButton();
+void noteWindowChanged();  // resized or uncovered: the picture is shown again
+
 // Where a picture lies on a screen: the largest size of the same shape, centred.
 ScreenRect fitPicture(int pictureW, int pictureH, int screenW, int screenH);
+
+// Where it lies under a scaling: Pixel Perfect keeps to whole multiples (the
+// picture's own size, fitted, where even 1x does not fit); the others fit.
+ScreenRect placePicture(int pictureW, int pictureH, int screenW, int screenH, int scaling);
 
 // The largest whole multiple of the picture that fits the desktop with room for
 // a window's frame (90 % of its height), at least 1.
 int autoWindowScale(int pictureW, int pictureH, int desktopW, int desktopH);
 
-// Scales picture into the rect where of to (the screen or a memory bitmap), nearest pixel:
-// a pixel at (x, y) of the rect shows the picture's (x * w / where.w, y * h / where.h).
+// Scales picture into the rect where of to (a memory bitmap of the same
+// depth): nearest pixel, a pixel at (x, y) of the rect showing the picture's
+// (x * w / where.w, y * h / where.h).
 void scalePicture(BITMAP *picture, BITMAP *to, ScreenRect where);
+
+// The same under a scaling: a whole multiple or Pixel Perfect as above; else
+// Smooth blends the two nearest picture pixels each way, and Sharp does so
+// only where the pixels of the picture at its largest whole multiple meet.
+void scalePictureAs(BITMAP *picture, BITMAP *to, ScreenRect where, int scaling);

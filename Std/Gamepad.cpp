@@ -1,8 +1,7 @@
 // The gamepads. See Gamepad.h.
 #include "Std/Gamepad.h"
 
-#include <allegro.h>
-// Allegro has the program's entry point: SDL must not bring its own.
+// The program has its own entry point: SDL must not bring one.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
@@ -37,8 +36,10 @@ bool openGamepads()
 {
     SDL_SetMainReady();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the game's own stay in charge
-    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");  // SDL has no window to focus
-    started = SDL_Init(SDL_INIT_GAMECONTROLLER) == 0;
+    // A pad is the player's whatever window has the keyboard: the pause it
+    // pulls out of, and the Start that ends it, must come through.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    started = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
     return started;
 }
 
@@ -48,7 +49,7 @@ void closeGamepads()
         SDL_GameControllerClose(pads[i].controller);
     padCount = 0;
     if (started)
-        SDL_Quit();
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     started = false;
 }
 
@@ -67,10 +68,9 @@ void typePadKeys(const PadKeys &keys)
     typed = keys;
 }
 
-static void type(PadButton button)
+static int type(PadButton button)
 {
-    if (enabled && typed.key[button])
-        simulate_keypress(typed.key[button]);
+    return enabled ? typed.key[button] : 0;
 }
 
 static void addPad(int deviceIndex)
@@ -110,44 +110,45 @@ static int stickDirection(float travel, int now)
     return fabsf(travel) < stickLetGo ? 0 : now;
 }
 
-static void stickMoved(const SDL_ControllerAxisEvent &event)
+static int stickMoved(const SDL_ControllerAxisEvent &event)
 {
     float travel = event.value / axisFull;
+    int pressed = 0;
     if (event.axis == SDL_CONTROLLER_AXIS_LEFTX) {
         int now = stickDirection(travel, stickX);
         if (now != stickX && now != 0)
-            type(now < 0 ? PadLeft : PadRight);
+            pressed = type(now < 0 ? PadLeft : PadRight);
         stickX = now;
     } else if (event.axis == SDL_CONTROLLER_AXIS_LEFTY) {
         int now = stickDirection(travel, stickY);
         if (now != stickY && now != 0)
-            type(now < 0 ? PadUp : PadDown);
+            pressed = type(now < 0 ? PadUp : PadDown);
         stickY = now;
     }
+    return pressed;
 }
 
-static void buttonPressed(int sdlButton)
+static int buttonPressed(int sdlButton)
 {
     for (int b = 0; b < padButtonCount; b++)
         if (sdlButtons[b] == sdlButton)
-            type((PadButton)b);
+            return type((PadButton)b);
+    return 0;
 }
 
-void pollGamepads()
+int padEventKey(const SDL_Event &event)
 {
     if (!started)
-        return;
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_CONTROLLERDEVICEADDED)
-            addPad(event.cdevice.which);
-        else if (event.type == SDL_CONTROLLERDEVICEREMOVED)
-            removePad(event.cdevice.which);
-        else if (event.type == SDL_CONTROLLERBUTTONDOWN)
-            buttonPressed(event.cbutton.button);
-        else if (event.type == SDL_CONTROLLERAXISMOTION)
-            stickMoved(event.caxis);
-    }
+        return 0;
+    if (event.type == SDL_CONTROLLERDEVICEADDED)
+        addPad(event.cdevice.which);
+    else if (event.type == SDL_CONTROLLERDEVICEREMOVED)
+        removePad(event.cdevice.which);
+    else if (event.type == SDL_CONTROLLERBUTTONDOWN)
+        return buttonPressed(event.cbutton.button);
+    else if (event.type == SDL_CONTROLLERAXISMOTION)
+        return stickMoved(event.caxis);
+    return 0;
 }
 
 static float axis(SDL_GameController *controller, SDL_GameControllerAxis which)

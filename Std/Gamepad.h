@@ -1,8 +1,8 @@
 // The gamepads, through SDL2's game controller API, whose mapping database
 // gives every common pad the same layout. Start-up opens it; flight reads what
-// is held, and each press types a key of the screen's choice into Allegro's
-// key buffer, so the menus take the pad as they take the keyboard. Pads
-// plugged in or pulled out are picked up or let go as it polls.
+// is held, and each press types a key of the screen's choice into the input's
+// queue, so the menus take the pad as they take the keyboard. Pads plugged in
+// or pulled out are picked up or let go as the input hands their events on.
 #pragma once
 
 enum PadButton {
@@ -22,7 +22,9 @@ struct PadState {
     bool held[padButtonCount];
 };
 
-// The key each button types: an Allegro readkey value (scancode << 8 | ASCII), 0 for none.
+union SDL_Event;
+
+// The key each button types: a press as the input queues it (key << 8 | character), 0 for none.
 struct PadKeys {
     int key[padButtonCount];
 };
@@ -32,7 +34,9 @@ void closeGamepads();
 const char *gamepadError();
 void enableGamepads(bool on);    // off: nothing is held, nothing typed, nothing pulled out
 void typePadKeys(const PadKeys &keys);  // what presses type from now on
-void pollGamepads();             // serves plugging in and out, and types the presses
+// Serves one of SDL's events if it is a pad's: plugged in or out, or a
+// press, whose key it returns (0 for none).
+int padEventKey(const SDL_Event &event);
 PadState gamepadState();         // as of the last poll
 bool gamepadHeld(PadButton button);  // on any pad, as of the last poll
 int gamepadsConnected();

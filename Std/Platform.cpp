@@ -2,9 +2,11 @@
 #include "Std/Platform.h"
 
 #include <allegro.h>
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
 
 #include "Std/Display.h"
-#include "Std/Gamepad.h"
+#include "Std/Input.h"
 
 static const int keyPollMs = 10;
 
@@ -15,14 +17,19 @@ bool quitRequested()
 
 void serveInput()
 {
+    pumpInput();
     serveDisplaySwitch();
-    pollGamepads();
+}
+
+void restMs(int ms)
+{
+    SDL_Delay(ms > 0 ? (Uint32)ms : 0);
 }
 
 void restServingInput(int ms)
 {
     for (int left = ms; left > 0; left -= keyPollMs) {
-        rest(left < keyPollMs ? left : keyPollMs);
+        restMs(left < keyPollMs ? left : keyPollMs);
         serveInput();
     }
 }
@@ -30,11 +37,11 @@ void restServingInput(int ms)
 int readKeyUnlessQuit()
 {
     serveInput();  // a press that came while the screen was drawn counts
-    while (!keypressed()) {
+    while (!keyWaiting()) {
         if (quitRequested())
             return KEY_ESC << 8;
-        rest(keyPollMs);
+        restMs(keyPollMs);
         serveInput();
     }
-    return readkey();
+    return nextKey();
 }

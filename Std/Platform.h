@@ -20,13 +20,17 @@ void quitServed();
 // Whether the program has been asked to end; it then leaves as by Escape.
 bool quitRequested();
 
-// readkey, or Escape's key once the program has been asked to end. The input
-// is served meanwhile.
+// The next key pressed (key << 8 | character), or Escape's once the program
+// has been asked to end. The input is served meanwhile.
 int readKeyUnlessQuit();
 
-// Carries out a switch between full screen and window asked for, and polls
-// the gamepads, whose presses type keys. Every wait and every frame calls it.
+// Takes the input's events (keys, mouse, window, gamepads) and carries out a
+// switch between full screen and window asked for. Every wait and every
+// frame calls it.
 void serveInput();
 
-// rest(ms), serving the input every few milliseconds.
+// Sleeps ms milliseconds (0: gives the processor up for a moment).
+void restMs(int ms);
+
+// restMs(ms), serving the input every few milliseconds.
 void restServingInput(int ms);

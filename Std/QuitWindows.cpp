@@ -1,10 +1,9 @@
 // The system's requests to end, on Windows: the end of the session, told to
-// the game's window, and Ctrl+C or the closing of a console it was started
+// a hidden window of its own, and Ctrl+C or the closing of a console it was started
 // from. See Platform.h.
 #include "Std/Platform.h"
 
-#include <allegro.h>
-#include <winalleg.h>
+#include <windows.h>
 
 #include <atomic>
 
@@ -23,21 +22,38 @@ static void askAndWait()
         Sleep(saveWaitStepMs);
 }
 
-// Runs on Allegro's window thread before Allegro sees the message: 0 when handled.
-static int onWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM, int *result)
+// The end of the session is told to every top-level window, each on its own
+// thread: this hidden one has a thread of its own, so that it can wait for
+// the game, whose thread keeps the game's window, to save.
+static LRESULT CALLBACK onSessionMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_QUERYENDSESSION) {
         signalled = true;
-        *result = TRUE;  // the game does not hold up the end of the session
-        return 0;
+        return TRUE;  // the game does not hold up the end of the session
     }
     if (message == WM_ENDSESSION) {
         if (wparam)
             askAndWait();
-        *result = 0;
         return 0;
     }
-    return 1;
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+static DWORD WINAPI watchSession(void *)
+{
+    WNDCLASSW type = {};
+    type.lpfnWndProc = onSessionMessage;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = L"ZephyrionSession";
+    if (!RegisterClassW(&type))
+        return 1;
+    if (!CreateWindowExW(0, type.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         type.hInstance, nullptr))
+        return 1;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    return 0;
 }
 
 // Runs on a thread of its own; the program ends when it returns, but for Ctrl+C.
@@ -49,7 +65,9 @@ static BOOL WINAPI onConsoleEvent(DWORD)
 
 void watchQuitSignals()
 {
-    win_set_msg_pre_proc(onWindowMessage);
+    HANDLE thread = CreateThread(nullptr, 0, watchSession, nullptr, 0, nullptr);
+    if (thread)
+        CloseHandle(thread);
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 

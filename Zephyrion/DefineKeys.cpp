@@ -4,6 +4,7 @@
 #include <allegro.h>
 
 #include "Std/Display.h"
+#include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Menu.h"
@@ -35,8 +36,8 @@ static const ActionRow actionRows[definedActions] = {
     {"Fire", "Fire", 390, BindFire, BindFire},
 };
 
-// Under X, Allegro names keys as X does ("Prior", "space", "a"); the keys a
-// player is likely to choose get plain names.
+// The keys a player is likely to choose get plain names; the rest are named
+// as the keyboard's layout has them.
 static const struct {
     int scancode;
     const char *name;
@@ -61,7 +62,7 @@ const char *keyName(int scancode)
     for (const auto &plain : plainNames)
         if (plain.scancode == scancode)
             return plain.name;
-    const char *name = scancode_to_name(scancode);
+    const char *name = keyLabel(scancode);
     return name ? name : "?";
 }
 

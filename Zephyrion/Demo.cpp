@@ -7,6 +7,7 @@
 
 #include "Std/Errors.h"
 #include "Std/Files.h"
+#include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Pause.h"
@@ -56,12 +57,12 @@ static bool playerLeaves()
         return true;
     if (game.replay == TimedReplay || game.replay == HeadlessReplay)
         return false;
-    poll_keyboard();
+    serveInput();
     if (game.replay == WatchedReplay)
-        return key[KEY_ESC] != 0;
-    if (!keypressed())
+        return keyHeld(KEY_ESC);
+    if (!keyWaiting())
         return false;
-    clear_keybuf();  // the key does nothing else
+    clearKeys();  // the key does nothing else
     return true;
 }
 
@@ -72,7 +73,7 @@ static void watchPause(uint32_t ticks)
         return;
     uint32_t began = game.msTicks, ms = ticks * game.tickMs;
     while (game.msTicks - began < ms && !playerLeaves()) {
-        rest(watchPollMs);
+        restMs(watchPollMs);
         serveInput();
     }
 }

@@ -360,9 +360,9 @@ void startCrashing()
 {
     game.craftState = Crashing;
     if (game.samples.engine)
-        stop_sample(game.samples.engine);
+        stopSample(game.samples.engine);
     if (game.samples.crashDive)
-        play_sample(game.samples.crashDive, 255, 128, 1000, 1);
+        playSample(game.samples.crashDive, soundFullVolume, soundCentre, soundOwnPitch, true);
 }
 
 // The crash silences the life; its explosion sounds while the frame loop
@@ -371,7 +371,7 @@ void destroyCraft()
 {
     game.craftState = Destroyed;
     if (game.samples.crashDive)
-        stop_sample(game.samples.crashDive);
+        stopSample(game.samples.crashDive);
     endShot();
     stopBeamLoop();
     playOnce(game.samples.crashExplosion);

@@ -7,6 +7,7 @@
 #include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
+#include "Std/Sound.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Flight.h"
@@ -80,6 +81,8 @@ static uint64_t frameUs()
 int smoothFrameRate()
 {
     int rate = game.settings.smoothMotion;
+    if (rate == smoothMotionDisplay && showingFrames())
+        game.displayRate = displayRefreshHz();  // the monitor the window is on now
     if (rate == smoothMotionDisplay)
         return game.displayRate;
     return rate > 0 ? rate : 0;
@@ -149,7 +152,10 @@ static void goOnFromNowIfLate()
 void presentFrame()
 {
     startPacing();
-    bool live = !timed(), atItsMoment = live && !oneFrameATick();
+    // In step with the monitor, the present itself waits for the refresh: the
+    // frame goes up when drawn, and what is left of its time is waited out after.
+    bool inStep = presentsInStep() && game.framesPerSecond == game.displayRate;
+    bool live = !timed(), atItsMoment = live && !oneFrameATick() && !inStep;
     if (atItsMoment)
         sleepUntilMicros(game.nextFrameUs);
     presentBitmap(game.backBuffer);
@@ -195,7 +201,7 @@ void finishFrame()
     if (game.replay == AttractReplay)
         drawReplayCaption();
     if (!timed() && oneFrameATick())
-        rest(restEveryFrameMs);
+        restMs(restEveryFrameMs);
     trace("Processing complete (incl. rest)");
     presentFrame();
     trace("Screen blitted");
@@ -212,7 +218,8 @@ static void beamTick()
     bool onBuilding = fireBeam();
     trace("Firing");
     if (onBuilding && game.beamVoice == -1 && game.samples.beamOnBuilding)
-        game.beamVoice = play_sample(game.samples.beamOnBuilding, 255, 128, 1000, 1);
+        game.beamVoice = playSample(game.samples.beamOnBuilding, soundFullVolume, soundCentre,
+                                    soundOwnPitch, true);
     else if (!onBuilding)
         stopBeamLoop();
 }

@@ -8,6 +8,8 @@
 #include "Std/3D.h"
 #include "Std/Display.h"
 #include "Std/Gamepad.h"
+#include "Std/Input.h"
+#include "Std/Sound.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Demo.h"
 #include "Zephyrion/Enemies.h"
@@ -18,6 +20,8 @@
 #include "Zephyrion/Sequences.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
+
+static const int engineVolume = 190;  // under the cues
 
 static const int easy = 1, hard = 3;
 
@@ -38,7 +42,7 @@ void startLife()
     startFuelTimer();
     game.collisionFlag = false;
     if (game.samples.engine)
-        play_sample(game.samples.engine, 190, 128, 1000, 1);
+        playSample(game.samples.engine, engineVolume, soundCentre, soundOwnPitch, true);
 }
 
 // However a life ends, nothing of it sounds on: not its engine, its fall,
@@ -46,9 +50,9 @@ void startLife()
 static void endLifeSounds()
 {
     if (game.samples.engine)
-        stop_sample(game.samples.engine);
+        stopSample(game.samples.engine);
     if (game.samples.crashDive)
-        stop_sample(game.samples.crashDive);
+        stopSample(game.samples.crashDive);
     endShot();
     stopBeamLoop();
 }
@@ -136,7 +140,7 @@ static void endGameSounds()
     for (SAMPLE *cue : {s.crashExplosion, s.buildingDestroyed, s.enemyHit, s.explosionEnd, s.ram,
                         s.lowFuel, s.briefing, s.refuel})
         if (cue)
-            stop_sample(cue);
+            stopSample(cue);
 }
 
 bool runGame()
@@ -146,10 +150,8 @@ bool runGame()
     while (going) {
         startLife();
         approachCity();
-        if (game.settings.useMouse) {
-            int mx, my;
-            get_mouse_mickeys(&mx, &my);
-        }
+        int mx, my;
+        mouseMotion(mx, my);  // the approach's motion does not steer
         int result = runCityFrames();
         going = endLife(result);
         if (result == CityCleared) {

@@ -49,6 +49,8 @@ struct Settings {
     bool pauseWhenUnfocused = true;  // a window that loses the keyboard focus pauses the game
     int smoothMotion = smoothMotionDisplay;  // frames a second drawn between the ticks: 0 Off,
                                              // 1..1000, or -1 the display's refresh rate
+    bool vsync = true;        // frames shown in step with the monitor's refresh, where it can be had
+    int scaling = 0;          // how the picture is scaled to the screen: 0 Sharp, 1 Pixel Perfect, 2 Smooth
     int soundVolume = 100;    // per cent of full volume over every sample, 0..100 (0 mixes nothing)
     bool useGamepad = true;   // gamepads steer, fire and work the menus as well as the keys
     int gamepadDeadZone = 25; // per cent of the stick's travel that does nothing, 0..90

@@ -57,6 +57,8 @@ static DisplayChoice settingsChoice()
     DisplayChoice choice;
     choice.fullScreen = game.settings.fullScreen;
     choice.windowScale = game.settings.windowScale;
+    choice.vsync = game.settings.vsync;
+    choice.scaling = game.settings.scaling;
     return choice;
 }
 

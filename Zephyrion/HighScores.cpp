@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "Std/Display.h"
+#include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/Demo.h"
 #include "Zephyrion/GameState.h"
@@ -175,7 +176,7 @@ void enterInitials(int row)
     int length = 0, offered = -1;
     bool cancelled = false;
     while (length < initialsLength) {
-        clear_keybuf();  // only keys pressed while the entry waits count
+        clearKeys();  // only keys pressed while the entry waits count
         int key = offerCharacter(offered, readKeyUnlessQuit());
         InitialsKey done = key ? initialsKey(entry.name, length, key) : InitialIgnored;  // a step
         cancelled = done == InitialsCancelled;

@@ -11,6 +11,7 @@
 #include "Std/Errors.h"
 #include "Std/Folders.h"
 #include "Std/Platform.h"
+#include "Std/Sound.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Sounds.h"
@@ -43,7 +44,7 @@ static const IntroSample introSamples[introSampleCount] = {
 static void presentIntroFrame()
 {
     presentFrame();
-    rest(0);
+    restMs(0);
 }
 
 // Bands of blue and yellow down the back buffer, each step shorter than a
@@ -62,12 +63,12 @@ static void stripesPhase(BITMAP *picture, bool withPicture, SAMPLE *stripes, SAM
                          IntroRun &run)
 {
     bool yellow = false;
-    int voice = play_sample(stripes, stripesVolume, centred, stripesPitch, 0);
+    int voice = playSample(stripes, stripesVolume, centred, stripesPitch, false);
     for (int frame = 0; frame < stripeFrames; frame++) {
         drawStripes(yellow);
-        bool stripesOver = voice < 0 || voice_get_position(voice) == -1;
+        bool stripesOver = voice < 0 || voicePosition(voice) == -1;
         if (stripesOver && run.loopStarts == 0) {
-            play_sample(loop, stripesVolume, centred, loopPitch, 1);
+            playSample(loop, stripesVolume, centred, loopPitch, true);
             run.loopStarts++;
             run.loopStartFrame = frame;
         }
@@ -76,8 +77,8 @@ static void stripesPhase(BITMAP *picture, bool withPicture, SAMPLE *stripes, SAM
         presentIntroFrame();
         run.stripeFrames++;
     }
-    stop_sample(stripes);
-    stop_sample(loop);
+    stopSample(stripes);
+    stopSample(loop);
 }
 
 static void drawTurned(BITMAP *picture, bool withPicture, float angle, float scale)
@@ -119,8 +120,10 @@ static bool stretchInto(BITMAP *picture, BITMAP *loaded)
 static void destroySamples(SAMPLE **samples, int count)
 {
     for (int i = 0; i < count; i++)
-        if (samples[i])
+        if (samples[i]) {
+            stopSample(samples[i]);  // the mixer lets go of it first
             destroy_sample(samples[i]);
+        }
 }
 
 bool playIntro(IntroRun &run)

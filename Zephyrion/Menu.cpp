@@ -4,6 +4,7 @@
 #include <allegro.h>
 
 #include "Std/3D.h"
+#include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/GameState.h"
@@ -12,7 +13,7 @@ static const int logoTop = 15;
 
 int keyboardScancode()
 {
-    clear_keybuf();
+    clearKeys();
     return readKeyUnlessQuit() >> 8;
 }
 

@@ -316,6 +316,39 @@ static bool stepVolume(KeySource)
     return true;
 }
 
+static const char *vsyncValue()
+{
+    return game.settings.vsync ? "On" : "Off";
+}
+
+static bool toggleVsync(KeySource)
+{
+    game.settings.vsync = !game.settings.vsync;
+    game.settings.fullScreen = displayFullScreen();
+    return applyOrLog();
+}
+
+const char *scalingName(int scaling)
+{
+    static const char *const names[scalingCount] = {"Sharp", "Pixel Perfect", "Smooth"};
+    return scaling >= 0 && scaling < scalingCount ? names[scaling] : names[ScaleSharp];
+}
+
+static const char *scalingValue()
+{
+    return scalingName(game.settings.scaling);
+}
+
+// The picture refits at once.
+static bool stepScaling(KeySource)
+{
+    game.settings.scaling = (game.settings.scaling + 1) % scalingCount;
+    if (game.settings.scaling < 0)
+        game.settings.scaling = ScaleSharp;
+    game.settings.fullScreen = displayFullScreen();
+    return applyOrLog();
+}
+
 static bool togglePauseWhenUnfocused(KeySource)
 {
     game.settings.pauseWhenUnfocused = !game.settings.pauseWhenUnfocused;
@@ -336,11 +369,13 @@ static bool stepSmoothMotion(KeySource)
 
 static const OptionRow displayAndSoundRows[] = {
     {"Display", 180, displayValue, toggleDisplay},
-    {"Window Size", 220, windowSizeValue, stepWindowSize},
-    {"Smooth Motion", 260, smoothMotionValue, stepSmoothMotion},
-    {"Sound Volume", 300, volumeValue, stepVolume},
-    {"Pause When Unfocused", 340, pauseValue, togglePauseWhenUnfocused},
-    {"Back", 380, nullptr, nullptr},
+    {"Window Size", 215, windowSizeValue, stepWindowSize},
+    {"Scaling", 250, scalingValue, stepScaling},
+    {"VSync", 285, vsyncValue, toggleVsync},
+    {"Smooth Motion", 320, smoothMotionValue, stepSmoothMotion},
+    {"Sound Volume", 355, volumeValue, stepVolume},
+    {"Pause When Unfocused", 390, pauseValue, togglePauseWhenUnfocused},
+    {"Back", 425, nullptr, nullptr},
 };
 
 // ---- The screen loop all share ----

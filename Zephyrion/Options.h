@@ -22,3 +22,4 @@ int nextSmoothMotion(int rate);      // Off, 60, 120, 144 fps, Display, then Off
 const char *difficultyName(int difficulty);
 const char *sensitivityName(int sensitivity);
 const char *smoothMotionName(int rate);  // "Off", "60 fps", ..., "Display"
+const char *scalingName(int scaling);    // "Sharp", "Pixel Perfect", "Smooth"

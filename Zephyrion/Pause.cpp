@@ -5,13 +5,14 @@
 
 #include "Std/Display.h"
 #include "Std/Gamepad.h"
+#include "Std/Input.h"
 #include "Std/Platform.h"
+#include "Std/Sound.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/PadControls.h"
 #include "text/Ttf.h"
 
 static const int pollMs = 10;
-static const int allegroVoices = 256;  // every voice number Allegro hands out is below this
 static const int lifeLoops = 4;        // engine, crash dive, shot, beam on a building
 static const int titleHeight = 48, hintHeight = 18;
 static const int titleRise = 110, hintDrop = 40;  // from mid-view, clear of the sights
@@ -25,7 +26,7 @@ bool isPauseKey(int scancode)
 
 static bool pauseKeyDown()
 {
-    return key[KEY_P] || key[KEY_PAUSE] || padPauseHeld();
+    return keyHeld(KEY_P) || keyHeld(KEY_PAUSE) || padPauseHeld();
 }
 
 // Each is asked every time, so that none is left over for later. A pad
@@ -49,9 +50,9 @@ static bool isLifeLoop(const SAMPLE *sample)
 static int holdLoops(int held[lifeLoops])
 {
     int count = 0;
-    for (int voice = 0; voice < allegroVoices && count < lifeLoops; voice++)
-        if (isLifeLoop(voice_check(voice))) {
-            voice_stop(voice);
+    for (int voice = 0; voice < soundVoices && count < lifeLoops; voice++)
+        if (isLifeLoop(voiceSample(voice))) {
+            holdVoice(voice);
             held[count++] = voice;
         }
     return count;
@@ -75,14 +76,13 @@ static void showPaused()
 
 static bool leaving()
 {
-    return key[KEY_ESC] || padEndHeld() || quitRequested();
+    return keyHeld(KEY_ESC) || padEndHeld() || quitRequested();
 }
 
 // The paused frame stays on the picture, so a switch of the display shows it again.
 static void waitABit()
 {
-    rest(pollMs);
-    poll_keyboard();
+    restMs(pollMs);
     serveInput();
 }
 
@@ -98,6 +98,7 @@ bool pauseGame()
     game.paused = true;
     int held[lifeLoops];
     int heldCount = holdLoops(held);
+    captureMouse(false);  // the pointer is the player's while the game waits
     showPaused();
     waitForPauseKeyUp();  // the key that paused
     while (!leaving() && !pauseKeyDown())
@@ -107,11 +108,9 @@ bool pauseGame()
     if (leaving())
         return false;  // the life's end silences what is held
     for (int i = 0; i < heldCount; i++)
-        voice_start(held[i]);
-    if (game.settings.useMouse) {  // what the mouse did meanwhile does not steer
-        int mx, my;
-        get_mouse_mickeys(&mx, &my);
-    }
+        resumeVoice(held[i]);
+    int mx, my;
+    mouseMotion(mx, my);  // what the mouse did meanwhile does not steer
     focusLost();  // nor does a loss of focus, a switch or a pad pulled out while paused pause again
     displaySwitched();
     gamepadPulledOut();

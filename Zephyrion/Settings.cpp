@@ -168,6 +168,8 @@ void loadSettings()
     s.pauseWhenUnfocused = readBool("Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
     s.smoothMotion = readInRange("Display", "SmoothMotion", s.smoothMotion, smoothMotionDisplay,
                                  fastestSmoothMotion, defaults.smoothMotion);
+    s.vsync = readBool("Display", "VSync", s.vsync);
+    s.scaling = readInRange("Display", "Scaling", s.scaling, 0, scalingCount - 1, defaults.scaling);
     s.soundVolume = clampInt(readInt("Sound", "Volume", s.soundVolume), 0, maxVolume);
     s.useGamepad = readBool("Gamepad", "Enabled", s.useGamepad);
     s.gamepadDeadZone = readInRange("Gamepad", "DeadZone", s.gamepadDeadZone, 0, maxDeadZone,
@@ -302,6 +304,8 @@ void saveSettings()
     setInt(lines, "Display", "WindowSize", s.windowScale);
     setInt(lines, "Display", "PauseWhenUnfocused", s.pauseWhenUnfocused);
     setInt(lines, "Display", "SmoothMotion", s.smoothMotion);
+    setInt(lines, "Display", "VSync", s.vsync);
+    setInt(lines, "Display", "Scaling", s.scaling);
     setInt(lines, "Sound", "Volume", s.soundVolume);
     setInt(lines, "Gamepad", "Enabled", s.useGamepad);
     setInt(lines, "Gamepad", "DeadZone", s.gamepadDeadZone);

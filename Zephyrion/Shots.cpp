@@ -10,6 +10,9 @@
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Timers.h"
 
+static const int fireVolume = 200;  // the shot under the engine
+static const int firePitch = 550;   // a little over half its own rate: a low hum
+
 static const int beamReach = 750;        // unit steps of the ray
 static const float hitBoxPerScale = 6;   // an enemy is hit within 6 x scale on each axis
 static const int pointsPerEnemySpeed = 100;
@@ -31,7 +34,7 @@ void startShot()
 {
     startTimer(FireTimer, shotMs, fireEndTick);
     if (game.samples.fireBeam)
-        play_sample(game.samples.fireBeam, 200, 128, 550, 1);
+        playSample(game.samples.fireBeam, fireVolume, soundCentre, firePitch, true);
     game.beamActive = true;
 }
 
@@ -40,7 +43,7 @@ void endShot()
     if (game.beamActive) {
         game.beamActive = false;
         if (game.samples.fireBeam)
-            stop_sample(game.samples.fireBeam);
+            stopSample(game.samples.fireBeam);
     }
     stopTimer(FireTimer);
 }
@@ -50,7 +53,7 @@ void stopBeamLoop()
     if (game.beamVoice == -1)
         return;
     if (game.samples.beamOnBuilding)
-        stop_sample(game.samples.beamOnBuilding);
+        stopSample(game.samples.beamOnBuilding);
     game.beamVoice = -1;
 }
 

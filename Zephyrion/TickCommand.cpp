@@ -5,22 +5,22 @@
 
 #include <cmath>
 
+#include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/PadControls.h"
 
 static bool down(int binding)
 {
-    return key[game.keyBindings[binding]] != 0;
+    return keyHeld(game.keyBindings[binding]);
 }
 
 // F1 or F2 held with Shift, Ctrl or Alt: the developers' keys that clear the
 // city and show the frame rate. The lock keys do not count: Num Lock is on by
 // default on many desktops, and a bare F1 must not clear the city.
-static bool withShifts(int scancode)
+static bool withShifts(int key)
 {
-    const int shifts = KB_SHIFT_FLAG | KB_CTRL_FLAG | KB_ALT_FLAG;
-    return key[scancode] && (key_shifts & shifts) != 0;
+    return keyHeld(key) && shiftsHeld();
 }
 
 int mouseDivisor()
@@ -57,12 +57,11 @@ float commandTravel(int16_t value)
 
 TickCommand readTickCommand()
 {
-    poll_keyboard();
     TickCommand cmd = {};
+    captureMouse(game.settings.useMouse);
     if (game.settings.useMouse) {
-        poll_mouse();
         int mx, my;
-        get_mouse_mickeys(&mx, &my);
+        mouseMotion(mx, my);
         cmd.mouseX = mouseDegrees(mx);
         cmd.mouseY = mouseDegrees(my);
     }
@@ -80,20 +79,19 @@ TickCommand readTickCommand()
         b |= CmdStop;
     if (down(BindFire) || pad.fire)
         b |= CmdFire;
-    if (game.settings.useMouse && (mouse_b & 1))
+    if (game.settings.useMouse && (mouseButtons() & 1))
         b |= CmdMouseFire;
-    if (game.settings.useMouse && (mouse_b & 2))
+    if (game.settings.useMouse && (mouseButtons() & 2))
         b |= CmdMouseThrottle;
     if (withShifts(KEY_F1))
         b |= CmdClearCity;
     if (withShifts(KEY_F2))
         b |= CmdToggleFps;
-    if (key[KEY_ESC] || padEndHeld())
+    if (keyHeld(KEY_ESC) || padEndHeld())
         b |= CmdEscape;
     if (quitRequested())
         b |= CmdQuit;
     cmd.buttons = b;
-    position_mouse(SCREEN_W / 2, SCREEN_H / 2);
     return cmd;
 }
 

@@ -5,6 +5,7 @@
 
 #include "Std/3D.h"
 #include "Std/Display.h"
+#include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Frame.h"
@@ -49,7 +50,7 @@ void drawTitleMenu(int selected)
 
 int titleMenuKey(int &selection)
 {
-    switch (readkey() >> 8) {
+    switch (readKeyUnlessQuit() >> 8) {
     case KEY_UP:
         selection = selection == 0 ? itemCount - 1 : selection - 1;
         return -1;
@@ -83,22 +84,22 @@ void logoEntrance()
             pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i), i, 0, 0, 0,
                                 ftofix(i / 15.0));
         presentFrame();
-        rest(0);
+        restMs(0);
     }
     drawTitleCity();
     drawTitleLogo();
     presentFrame();
-    rest(0);
+    restMs(0);
 }
 
 static bool waitForKey(uint32_t ms)
 {
     uint32_t start = game.msTicks;
-    while (!keypressed() && !quitRequested() && game.msTicks - start < ms) {
-        rest(keyPollMs);
+    while (!keyWaiting() && !quitRequested() && game.msTicks - start < ms) {
+        restMs(keyPollMs);
         serveInput();
     }
-    return keypressed();
+    return keyWaiting();
 }
 
 // True when a key ended it.
@@ -110,7 +111,7 @@ static bool highScoresInterlude()
     drawTitleLogo();
     showHighScores();
     bool keyCame = waitForKey(idleMs);
-    clear_keybuf();  // the key that ends the interlude does nothing else
+    clearKeys();  // the key that ends the interlude does nothing else
     return keyCame;
 }
 
@@ -129,7 +130,7 @@ void titleLoop()
             rebuild = false, redraw = true, logoPending = true;
         }
         if (redraw) {
-            clear_keybuf();
+            clearKeys();
             drawTitleCity();
             if (!logoPending)
                 drawTitleLogo();

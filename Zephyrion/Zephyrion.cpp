@@ -4,6 +4,7 @@
 #include <allegro.h>
 #include <loadpng.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "Std/Folders.h"
 #include "Std/Gamepad.h"
 #include "Std/Platform.h"
+#include "Std/Sound.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Intro.h"
@@ -34,7 +36,6 @@ static const char *const configFile = "Zephyrion.cfg";
 static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
 static const int noSoundLine = 78;
-static const int unknownDepthFallback = 16;
 static const int splashMs = 5000;
 static const int splashTextRise = 30;  // the splash line's top, pixels above the bottom edge
 
@@ -61,27 +62,21 @@ static const SampleFile sampleFiles[] = {
     {"sounds/017.wav", &Samples::refuel, 766},
 };
 
+// Allegro only draws: its bitmaps, 3D, text, PNG, WAV and configuration
+// need no system of its own. SDL has the window, the input and the sound.
 bool initSystem()
 {
-    if (allegro_init() != 0) {
-        // Without a display Allegro is unusable: every later call would crash.
-        logError(noDisplayLine, __FILE__, SevError, "Allegro could not start: no display (%s)",
-                 getenv("DISPLAY") ? getenv("DISPLAY") : "DISPLAY is not set");
-        fprintf(stderr, "Zephyrion: Allegro could not start: no X display (is DISPLAY set?)\n");
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+        return false;
+    if (!startDisplay()) {
+        logError(noDisplayLine, __FILE__, SevError, "%s", allegro_error);
+        fprintf(stderr, "Zephyrion: %s (neither X nor Wayland)\n", allegro_error);
         return false;
     }
-    install_keyboard();
-    install_mouse();
-    install_timer();
-    // A timed replay is silent: no driver, so no sound card can slow it. A
+    // A timed replay is silent: no device, so no sound card can slow it. A
     // sound device that cannot be had is no reason to stop: the game plays silent.
-    int digi = game.replay == TimedReplay ? DIGI_NONE : DIGI_AUTODETECT;
-    if (install_sound(digi, MIDI_NONE, nullptr) != 0) {
-        logError(noSoundLine, __FILE__, SevWarning, "No sound: %s", allegro_error);
-        if (install_sound(DIGI_NONE, MIDI_NONE, nullptr) != 0)
-            return false;
-    }
-    disable_hardware_cursor();
+    if (game.replay != TimedReplay && !openSound())
+        logError(noSoundLine, __FILE__, SevWarning, "No sound: %s", soundError());
     register_png_file_type();
     selectSettingsFile(configFile);
     loadSettings();
@@ -90,9 +85,7 @@ bool initSystem()
         logError(__LINE__, __FILE__, SevWarning, "No gamepads: %s", gamepadError());
     typeMenuPadKeys();
     applyGamepadSetting();
-    int depth = desktop_color_depth();
-    set_color_depth(depth ? depth : unknownDepthFallback);
-    set_window_title("Zephyrion");
+    set_color_depth(desktopColourDepth());
     if (!setGameScreenMode()) {
         logError(screenModeLine, __FILE__, SevError, "%s", allegro_error);
         return false;
@@ -142,14 +135,17 @@ void showSplash()
 void freeSounds()
 {
     for (const SampleFile &file : sampleFiles) {
-        if (game.samples.*file.slot)
+        if (game.samples.*file.slot) {
+            stopSample(game.samples.*file.slot);  // the mixer lets go of it first
             destroy_sample(game.samples.*file.slot);
+        }
         game.samples.*file.slot = nullptr;
     }
 }
 
 static const int badArgumentsStatus = 2;
 static const int anotherGameStatus = 1;  // as the launcher leaves when a game runs
+static const int startFailedStatus = 1;  // start-up failed: the log says why
 
 // "--play FILE" or "--timedemo FILE": the replay asked for, else NoReplay.
 // False when the arguments are none of these.
@@ -189,29 +185,30 @@ int zephyrionMain(int argc, char **argv)
     resetHighScores();
     if (!initSystem()) {
         logError(initSystemFailedLine, __FILE__, SevError, "%s", allegro_error);
-        return 0;
+        return startFailedStatus;
     }
     game.replay = NoReplay;
     if (!loadGraphics()) {
         logError(loadGraphicsFailedLine, __FILE__, SevError, "%s", allegro_error);
-        return 0;
+        return startFailedStatus;
     }
     if (!loadSounds()) {
         logError(loadSoundsFailedLine, __FILE__, SevError, "%s", allegro_error);
-        return 0;
+        return startFailedStatus;
     }
     if (replay) {  // straight to the game, and nothing of it is saved
         int status = runDemoFromCommandLine(demo, demoPath, replay);
         freeSounds();
         freeGraphics();
         closeGamepads();
-        closeDisplay();
+        closeSound();
+        stopDisplay();
         return status;
     }
     showSplash();
     if (!runIntro()) {
         logError(introFailedLine, __FILE__, SevError, "%s", allegro_error);
-        return 0;
+        return startFailedStatus;
     }
     titleLoop();
     freeSounds();
@@ -219,6 +216,7 @@ int zephyrionMain(int argc, char **argv)
     writeSettingsFile();  // with the display's last choice of full screen or window
     quitServed();
     closeGamepads();
-    closeDisplay();
+    closeSound();
+    stopDisplay();
     return 0;
 }

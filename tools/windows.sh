@@ -30,7 +30,7 @@ freetype_version=2.12.1
 sdl_version=2.26.5
 gtest_version=$(dpkg-query -W -f='${Version}' libgtest-dev)
 gtest_version=${gtest_version%%-*}
-recipe=4   # bump whenever the way a library is built below changes
+recipe=5   # bump whenever the way a library is built below changes
 
 cache=${ZEPHYRION_WIN64_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/zephyrion-win64}
 mkdir -p "$cache"
@@ -212,38 +212,16 @@ else
         -DBUILD_SHARED_LIBS=OFF -DFT_REQUIRE_ZLIB=ON -DFT_REQUIRE_PNG=ON \
         -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 
-    # Gamepads only: SDL's joystick, game controller, haptic, HIDAPI, XInput
-    # and DirectInput drivers and its events. Audio and rendering are Allegro's.
-    # Video stays: on Windows it owns the helper window that DirectInput pads
-    # and haptics attach to (SDL_HelperWindow), and SDL_Init creates it.
-    # No SDL2main: the game defines SDL_MAIN_HANDLED and Allegro has WinMain.
+    # SDL is the platform: the window and its renderers (Direct3D 11 and 9,
+    # OpenGL, software), the input, the gamepads and the sound (WASAPI,
+    # DirectSound). No SDL2main: the game defines SDL_MAIN_HANDLED and
+    # Allegro's END_OF_MAIN has WinMain.
     cmake_library sdl2 "$build/sdl2" \
         -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_TESTS=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
-        -DSDL_AUDIO=OFF -DSDL_RENDER=OFF -DSDL_OPENGL=OFF -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF
+        -DSDL_OPENGLES=OFF -DSDL_VULKAN=OFF
 
-    # Three fixes to Allegro's Windows port. Under Wine's DirectInput the emulated
-    # keyboard device (GUID_SysKeyboardEm2) cannot be created and
-    # install_keyboard() returns -1: ask for the plain one. And the window
-    # thread's message loop peeks at a message, then waits in GetMessage() for
-    # it; when the peeked message is one that GetMessage does not return, the
-    # thread sleeps there while the main thread waits for it to acknowledge an
-    # input event: about one start in ten hung in install_keyboard() under Wine.
-    # Taking the messages with PeekMessage(PM_REMOVE) never blocks.
-    patch_source "$build/allegro/src/win/wkeybd.c" 'GUID_SysKeyboardEm2' \
-        's/GUID_SysKeyboardEm2/GUID_SysKeyboard/g'
-    patch_source "$build/allegro/src/win/wwnd.c" 'PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE)' \
-        's/PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE)/PeekMessage(\&msg, NULL, 0, 0, PM_REMOVE)/'
-    patch_source "$build/allegro/src/win/wwnd.c" 'if (GetMessage(&msg, NULL, 0, 0)) {' \
-        's/if (GetMessage(&msg, NULL, 0, 0)) {/if (msg.message != WM_QUIT) {/'
-    # And leaving a windowed DirectDraw mode (at exit) held the graphics lock
-    # while it had the window thread restore the window, and that thread
-    # could be waiting for the same lock to handle an activation or a paint.
-    # The lock guards the surfaces, which are gone by then: let go of it first.
-    perl -0pi -e 's/(\n   gfx_directx_exit\(NULL\);\n)\n   _exit_gfx_critical\(\);/\n   _exit_gfx_critical();\n$1/ or die' \
-        "$build/allegro/src/win/wddwin.c" || {
-        echo "windows.sh: the lock around gfx_directx_exit not found in $build/allegro/src/win/wddwin.c" >&2
-        exit 1
-    }
+    # Allegro only draws: its bitmaps, 3D, text, PNG and configuration, as it
+    # comes, with none of its Windows drivers started.
     cmake_library allegro "$build/allegro" \
         -DSHARED=OFF -DWANT_EXAMPLES=OFF -DWANT_TOOLS=OFF -DWANT_TESTS=OFF -DWANT_DOCS=OFF \
         -DWANT_ALLEGROGL=OFF -DWANT_LOGG=OFF -DWANT_JPGALLEG=OFF

@@ -8,9 +8,10 @@
 #include <fstream>
 #include <string>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Std/3D.h"
 #include "Std/Errors.h"
+#include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
@@ -47,11 +48,11 @@ void spoil(const Scratch &dir, const std::string &name, Damage how)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-class BrokenAssets : public AllegroScreen {
+class BrokenAssets : public GameScreen {
   protected:
     void SetUp() override
     {
-        AllegroScreen::SetUp();
+        GameScreen::SetUp();
         game.settings = Settings();
         game.settings.frameRate = 1000;
     }
@@ -138,8 +139,8 @@ TEST_F(BrokenAssets, ABrokenSampleStopsTheSoundsOrPlaysShort)
                                        s.logoEntrance, s.beamOnBuilding, s.buildingDestroyed,
                                        s.enemyHit, s.explosionEnd, s.refusal, s.ram, s.lowFuel,
                                        s.briefing, s.refuel})
-                    play_sample(sample, 255, 128, 1000, 0);
-                rest(20);
+                    playSample(sample, soundFullVolume, soundCentre, soundOwnPitch, false);
+                restMs(20);
             }
             freeSounds();
             restore(name);

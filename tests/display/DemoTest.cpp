@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Zephyrion/Demo.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
@@ -16,11 +16,11 @@
 
 namespace {
 
-class Demos : public AllegroScreen {
+class Demos : public GameScreen {
   protected:
     void SetUp() override
     {
-        AllegroScreen::SetUp();
+        GameScreen::SetUp();
         ASSERT_TRUE(loadGraphics());
         ASSERT_TRUE(loadSounds());
         installClock();

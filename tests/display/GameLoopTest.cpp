@@ -1,5 +1,5 @@
-// The title menu's keys, the frame loop's Escape and the timers, on a real
-// Allegro screen with its keyboard and timer thread under Xvfb.
+// The title menu's keys, the frame loop's Escape and the timers, on the
+// game's real window under Xvfb, with keys handed to its input.
 #include <allegro.h>
 #include <gtest/gtest.h>
 #include <loadpng.h>
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Std/3D.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
@@ -27,17 +27,17 @@
 
 namespace {
 
-class GameLoop : public AllegroScreen {
+class GameLoop : public GameScreen {
   protected:
     void SetUp() override
     {
-        AllegroScreen::SetUp();
+        GameScreen::SetUp();
         ASSERT_TRUE(loadGraphics());
         ASSERT_TRUE(loadSounds());
         installClock();
         game.citiesCleared = 0;
         buildCity();
-        clear_keybuf();
+        clearKeys();
     }
     void TearDown() override
     {
@@ -50,7 +50,7 @@ class GameLoop : public AllegroScreen {
     }
     static int press(int scancode, int &selection)
     {
-        simulate_keypress(scancode << 8);
+        pressKey(scancode, 0);
         return titleMenuKey(selection);
     }
 };
@@ -234,10 +234,10 @@ TEST_F(GameLoop, AGameThatCannotGoOnStillEndsThroughGameOver)
     for (HighScoreEntry &row : game.highScores)
         row.score = 1000000;
     holdKey(KEY_F1, true);  // the developers' key clears the first city at once
-    holdShifts(KB_SHIFT_FLAG);
+    holdKey(KEY_LSHIFT, true);
     EXPECT_FALSE(runGame());
     holdKey(KEY_F1, false);
-    holdShifts(0);
+    holdKey(KEY_LSHIFT, false);
     allocatePrimitive = malloc;
     EXPECT_EQ(2, enemyArrays);
     EXPECT_EQ(1, game.citiesCleared);

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Std/3D.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
@@ -19,11 +19,11 @@
 
 namespace {
 
-class Hud : public AllegroScreen {
+class Hud : public GameScreen {
   protected:
     void SetUp() override
     {
-        AllegroScreen::SetUp();
+        GameScreen::SetUp();
         ASSERT_TRUE(loadGraphics());
         game.citiesCleared = 0;
         buildCity();

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
@@ -14,11 +14,11 @@
 
 namespace {
 
-class Intro : public AllegroScreen {
+class Intro : public GameScreen {
   protected:
     void SetUp() override
     {
-        AllegroScreen::SetUp();
+        GameScreen::SetUp();
         game.settings = Settings();
         game.settings.frameRate = 1000;
         ASSERT_TRUE(loadGraphics());

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <vector>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Std/3D.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
@@ -35,11 +35,11 @@ int scripted()
     return script.next < script.keys.size() ? script.keys[script.next++] : KEY_ESC;
 }
 
-class Menus : public AllegroScreen {
+class Menus : public GameScreen {
   protected:
     void SetUp() override
     {
-        AllegroScreen::SetUp();
+        GameScreen::SetUp();
         ASSERT_TRUE(loadGraphics());
         ASSERT_TRUE(loadSounds());
         game.citiesCleared = 0;

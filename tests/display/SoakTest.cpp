@@ -6,7 +6,7 @@
 
 #include <malloc.h>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Std/3D.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
@@ -34,11 +34,11 @@ size_t heapInUse()
 #endif
 }
 
-class Soak : public AllegroScreen {
+class Soak : public GameScreen {
   protected:
     void SetUp() override
     {
-        AllegroScreen::SetUp();
+        GameScreen::SetUp();
         game.settings = Settings();
         game.settings.frameRate = 1000;
         game.settings.numLives = 99;

@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "AllegroScreen.h"
+#include "GameScreen.h"
 #include "Std/Errors.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
@@ -29,7 +29,7 @@ BITMAP *const Bitmaps::*const allBitmaps[] = {
     &Bitmaps::fuelDir,   &Bitmaps::logo,
 };
 
-class Startup : public AllegroScreen {
+class Startup : public GameScreen {
   protected:
     void TearDown() override
     {
@@ -68,7 +68,8 @@ TEST_F(Startup, GraphicsLoadFreeAndLoadAgainAroundAModeChange)
 // moment. Another window taking the focus from the game's window is one.
 TEST_F(Startup, OnlyAFocusTakenByAnotherWindowPausesTheGame)
 {
-    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+    stopDisplay();
+    ASSERT_TRUE(startDisplay());
     ASSERT_TRUE(openGameScreen(false));  // the full screen made anew
     restServingInput(200);
     EXPECT_FALSE(pauseWanted()) << "the full screen's own grab";

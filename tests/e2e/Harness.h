@@ -44,7 +44,7 @@ enum StartMode {
     WithDisplay,     // the test's X display
     NoDisplay,       // no X display at all
     ReadOnlyFolder,  // its folder made read-only, and the game not its owner
-    WithSound,       // the display, and a sound device that records into "heard.wav"
+    WithSound,       // the display, and a sound device that records into "heard.raw"
     WithGamepad,     // the display, and SDL's virtual pad that a TestPad works
 };
 
@@ -100,11 +100,11 @@ void keyUp(const std::string &key);
 // Holds a key down for ms milliseconds, for the game's key table to see it.
 void holdKey(const std::string &window, const std::string &key, int ms);
 
-// What the game has mixed so far into dir's "heard.wav" (WithSound), bytes:
+// What the game has mixed so far into dir's "heard.raw" (WithSound), bytes:
 // a mark to hear from.
 long soundMark(const Scratch &dir);
 
-// What sounds in the stretch of "heard.wav" after mark (about 0.75 s of the
+// What sounds in the stretch of "heard.raw" after mark (about 0.75 s of the
 // game's output): its peak level (0 is silence, 32768 the loudest) and, for
 // each of the game's samples ("002" for "sounds/002.wav"), the share of the
 // stretch's power that it explains, 0..1. frequencies names the samples played
@@ -135,8 +135,8 @@ Image grabScreen(const std::string &savePng = "");
 // shows it scaled (nearest pixel) to the largest size of its shape, centred.
 Image gamePicture(const Image &shot, int w, int h);
 
-// The w x h at the top left of shot: what a window there shows.
-Image topLeft(const Image &shot, int w, int h);
+// The w x h inside the game's window, from its top left: what the window shows.
+Image insideOfWindow(const Image &shot, int w, int h);
 
 // A PNG file as an image (through ImageMagick).
 Image loadImage(const std::string &path);
@@ -146,9 +146,10 @@ Image loadImage(const std::string &path);
 int scoreDifference(const Image &a, const Image &b);
 
 // Pixels of picture that differ from the shot where picture's top left lies at
-// (x0, y0), leaving out picture rows skipTop up to skipBottom.
+// (x0, y0), leaving out picture rows skipTop up to skipBottom; with a
+// tolerance, only those with a channel further off than it.
 int differingPixels(const Image &shot, int x0, int y0, const Image &picture, int skipTop = 0,
-                    int skipBottom = 0);
+                    int skipBottom = 0, int tolerance = 0);
 
 // The share of sprite's non-magenta pixels that the shot shows unchanged with
 // the sprite's top left at (left, top): 1 where it is drawn whole and uncovered.

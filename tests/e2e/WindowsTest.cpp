@@ -46,26 +46,6 @@ std::string visibleGameWindows()
     return run("xdotool search --onlyvisible --name '^Zephyrion$' 2>/dev/null | sort");
 }
 
-// What the game's window shows, from a screenshot: its inside, w x h from its top left.
-Image insideOfWindow(int w, int h)
-{
-    std::string where = run("xdotool search --onlyvisible --name '^Zephyrion$' 2>/dev/null | "
-                            "head -n 1 | xargs -r xwininfo -id | grep Absolute");
-    size_t x = where.find("X:"), y = where.find("Y:");
-    Image shot = grabScreen(), inside;
-    if (x == std::string::npos || y == std::string::npos)
-        return inside;
-    int left = atoi(where.c_str() + x + 2), top = atoi(where.c_str() + y + 2);
-    inside.width = w, inside.height = h;
-    for (int row = 0; row < h; row++)
-        for (int column = 0; column < w; column++) {
-            long p = shot.at(left + column, top + row);
-            for (int shift : {16, 8, 0})
-                inside.rgb.push_back(p < 0 ? 0 : (unsigned char)(p >> shift));
-        }
-    return inside;
-}
-
 class Wine : public ::testing::Test {
   protected:
     void SetUp() override
@@ -198,7 +178,7 @@ TEST_F(Wine, TheZipPlaysAsOnLinuxOneGameAtATimeAndKeepsThePlayersFilesInAppData)
     window = waitForWindow(60000);
     ASSERT_FALSE(window.empty());
     ASSERT_TRUE(within(60000, [&] {
-        return titleShown(insideOfWindow(pictureW, pictureH), pictureW, pictureH, true);
+        return titleShown(insideOfWindow(grabScreen(), pictureW, pictureH), pictureW, pictureH, true);
     })) << "no title in the window";
     pressKey(window, "F11");
     ASSERT_TRUE(within(10000, [&] { return windowSize() == fullSize; }));

@@ -1,11 +1,11 @@
 #!/usr/bin/python3
 """Tells which of the game's samples sound in its recorded output.
 
-    hear.py OUTPUT.wav START_BYTE SOUNDS_DIR [NAME=FREQ ...]
-    hear.py --count NAME OUTPUT.wav START_BYTE END_BYTE SOUNDS_DIR
+    hear.py OUTPUT.raw START_BYTE SOUNDS_DIR [NAME=FREQ ...]
+    hear.py --count NAME OUTPUT.raw START_BYTE END_BYTE SOUNDS_DIR
 
-OUTPUT.wav is what Allegro mixed, 16-bit unsigned stereo at 44100 Hz behind a
-44-byte header (whose sizes stay 0 while it grows). The first form matches the
+OUTPUT.raw is what the game mixed, 16-bit signed stereo at 44100 Hz, as SDL's
+disk device writes it while it grows. The first form matches the
 stretch of 32768 frames after START_BYTE against each sample of SOUNDS_DIR,
 played at its frequency (1000 its own pitch, as play_sample takes it;
 NAME=FREQ for another): its power spectrum is fitted as a sum of theirs with no
@@ -24,7 +24,6 @@ import numpy as np
 RATE = 44100
 FRAMES = 32768
 SEGMENT = 4096
-HEADER = 44
 
 
 def power_spectrum(signal):
@@ -80,9 +79,9 @@ def read_output(output, start, frames):
     """Frames from the first whole one at or after the byte start: the file
     grows by what its writer has, not by whole frames."""
     with open(output, 'rb') as f:
-        f.seek(HEADER + (max(start - HEADER, 0) + 3) // 4 * 4)
+        f.seek((max(start, 0) + 3) // 4 * 4)
         raw = f.read(frames * 4)
-    pcm = np.frombuffer(raw[: len(raw) // 4 * 4], '<u2').astype(float) - 32768
+    pcm = np.frombuffer(raw[: len(raw) // 4 * 4], '<i2').astype(float)
     return pcm.reshape(-1, 2).mean(axis=1)
 
 

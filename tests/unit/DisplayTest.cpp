@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 namespace {
 
 bool operator==(const ScreenRect &a, const ScreenRect &b)
@@ -85,6 +89,90 @@ TEST(Display, ScalingShowsEveryPicturePixelWhereItBelongs)
     expectScaled(32, 640, 480, 2560, 1440);
     expectScaled(32, 800, 600, 1600, 1200);  // a 2x window
     expectScaled(32, 800, 600, 1366, 768);   // rows starting off the 16-byte grid
+}
+
+// Sharp and Smooth: each pixel lies between the picture pixels around the
+// spot it samples; a flat colour stays exactly itself; Sharp at 2.4x keeps
+// the pixels within each doubled pixel whole, blending only where they meet,
+// where Smooth blends nearly all; and a whole multiple is the nearest scaling.
+TEST(Display, SharpBlendsOnlyWherePixelsMeetAndSmoothEverywhere)
+{
+    for (int depth : {32, 16}) {
+        const int pw = 80, ph = 60, sw = 256, sh = 144;  // 192 x 144: 2.4 times
+        BITMAP *picture = create_bitmap_ex(depth, pw, ph);
+        BITMAP *target = create_bitmap_ex(depth, sw, sh);
+        for (int y = 0; y < ph; y++)
+            for (int x = 0; x < pw; x++)
+                putpixel(picture, x, y, makecol_depth(depth, x * 37 % 256, y * 91 % 256, (x ^ y) * 5 % 256));
+        ScreenRect r = fitPicture(pw, ph, sw, sh);
+        int exact[scalingCount] = {};
+        for (int scaling : {ScaleSharp, ScaleSmooth}) {
+            scalePictureAs(picture, target, r, scaling);
+            int outside = 0;
+            for (int y = 0; y < r.h; y++)
+                for (int x = 0; x < r.w; x++) {
+                    int p = getpixel(target, r.x + x, r.y + y);
+                    // The spot sampled, and the two picture pixels each way around it.
+                    float u = (x + 0.5f) * pw / r.w - 0.5f, v = (y + 0.5f) * ph / r.h - 0.5f;
+                    int x0 = std::max(0, (int)floorf(u)), y0 = std::max(0, (int)floorf(v));
+                    int x1 = std::min(pw - 1, x0 + 1), y1 = std::min(ph - 1, y0 + 1);
+                    int around[] = {getpixel(picture, x0, y0), getpixel(picture, x1, y0),
+                                    getpixel(picture, x0, y1), getpixel(picture, x1, y1)};
+                    int nearest = getpixel(picture, x * pw / r.w, y * ph / r.h);
+                    exact[scaling] += p == nearest;
+                    int (*channels[])(int, int) = {getr_depth, getg_depth, getb_depth};
+                    for (auto channel : channels) {
+                        int low = 255, high = 0;
+                        for (int a : around)
+                            low = std::min(low, channel(depth, a)), high = std::max(high, channel(depth, a));
+                        int c = channel(depth, p), slack = depth == 16 ? 8 : 1;
+                        outside += c < low - slack || c > high + slack;
+                    }
+                }
+            EXPECT_EQ(0, outside) << depth << " bpp, scaling " << scaling;
+        }
+        int pixels = r.w * r.h;
+        // Doubled, then 1.2 times: the columns and rows inside a doubled pixel stay whole.
+        EXPECT_GT(exact[ScaleSharp], pixels / 5) << depth << " bpp: Sharp keeps pixels whole";
+        EXPECT_LT(exact[ScaleSmooth], exact[ScaleSharp] / 2) << depth << " bpp: Smooth blends";
+
+        clear_to_color(picture, makecol_depth(depth, 200, 100, 50));
+        scalePictureAs(picture, target, r, ScaleSmooth);
+        for (int y = 0; y < r.h; y += 7)
+            for (int x = 0; x < r.w; x += 5)
+                ASSERT_EQ(getpixel(picture, 0, 0), getpixel(target, r.x + x, r.y + y));
+        destroy_bitmap(picture);
+        destroy_bitmap(target);
+    }
+    // A whole multiple: every mode is the nearest scaling.
+    BITMAP *picture = create_bitmap_ex(32, 8, 6), *nearest = create_bitmap_ex(32, 24, 18),
+           *sharp = create_bitmap_ex(32, 24, 18);
+    for (int y = 0; y < 6; y++)
+        for (int x = 0; x < 8; x++)
+            putpixel(picture, x, y, x * 0x010203 + y * 0x300000);
+    scalePicture(picture, nearest, {0, 0, 24, 18});
+    for (int scaling : {ScaleSharp, ScaleSmooth, ScalePixelPerfect}) {
+        scalePictureAs(picture, sharp, {0, 0, 24, 18}, scaling);
+        for (int y = 0; y < 18; y++)
+            EXPECT_EQ(0, memcmp(nearest->line[y], sharp->line[y], 24 * 4)) << scaling;
+    }
+    destroy_bitmap(picture);
+    destroy_bitmap(nearest);
+    destroy_bitmap(sharp);
+}
+
+// Pixel Perfect keeps to whole multiples, centred; the picture's own size
+// fitted where even that is too large.
+TEST(Display, PixelPerfectPlacesWholeMultiplesOnly)
+{
+    ScreenRect r = placePicture(800, 600, 1920, 1080, ScalePixelPerfect);
+    EXPECT_TRUE(r == ScreenRect({560, 240, 800, 600}));
+    r = placePicture(800, 600, 2560, 1440, ScalePixelPerfect);
+    EXPECT_TRUE(r == ScreenRect({480, 120, 1600, 1200}));
+    r = placePicture(800, 600, 640, 480, ScalePixelPerfect);
+    EXPECT_TRUE(r == ScreenRect({0, 0, 640, 480}));
+    r = placePicture(800, 600, 1920, 1080, ScaleSharp);
+    EXPECT_TRUE(r == ScreenRect({240, 0, 1440, 1080}));
 }
 
 }  // namespace

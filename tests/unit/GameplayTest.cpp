@@ -12,6 +12,7 @@
 #include "Std/Clock.h"
 #include "Std/Errors.h"
 #include "Std/Gamepad.h"
+#include "Std/Input.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Flight.h"
@@ -41,14 +42,11 @@ class Gameplay : public ::testing::Test {
         buildCity();
         camera->x = 0, camera->y = -100, camera->z = -20;
         game.craftState = Flying;
-        for (int k = 0; k < KEY_MAX; k++)
-            key[k] = 0;
-        key_shifts = 0;
+        releaseKeys();
     }
     void TearDown() override
     {
-        for (int k = 0; k < KEY_MAX; k++)
-            key[k] = 0;
+        releaseKeys();
         freeEnemies();
         freeCity();
         destroyZBuffer();
@@ -56,7 +54,7 @@ class Gameplay : public ::testing::Test {
         game.backBuffer = nullptr;
     }
     static CityCell &cell(int index) { return game.city[index % citySlots][index / citySlots]; }
-    static void hold(int binding) { key[game.keyBindings[binding]] = -1; }
+    static void hold(int binding) { holdKey(game.keyBindings[binding], true); }
     // The craft hovering just above the middle of a building's roof.
     static void overRoof(int index, float above)
     {
@@ -326,7 +324,7 @@ TEST_F(Gameplay, PitchStopsAtItsLimits)
     hold(BindPitchForward);
     applyControls(readTickCommand());
     EXPECT_EQ(30, camera->pitch);
-    key[game.keyBindings[BindPitchForward]] = 0;
+    holdKey(game.keyBindings[BindPitchForward], false);
     hold(BindPitchBack);
     camera->pitch = 282;
     applyControls(readTickCommand());
@@ -372,7 +370,7 @@ TEST_F(Gameplay, OldSchoolTorqueClimbsDecaysAndPitchFollowsSpeed)
         applyControls(readTickCommand());
     EXPECT_EQ(-10, camera->torque);
     EXPECT_EQ(4, camera->pitch);
-    key[game.keyBindings[BindTorqueIncrease]] = 0;
+    holdKey(game.keyBindings[BindTorqueIncrease], false);
     applyControls(readTickCommand());
     EXPECT_EQ(-9, camera->torque);
 }
@@ -380,16 +378,17 @@ TEST_F(Gameplay, OldSchoolTorqueClimbsDecaysAndPitchFollowsSpeed)
 TEST_F(Gameplay, ShiftedF1ClearsTheCityAndF2TogglesTheCounter)
 {
     game.enemiesRemaining = 5;
-    key[KEY_F1] = -1;
+    holdKey(KEY_F1, true);
     applyControls(readTickCommand());
     EXPECT_EQ(5, game.enemiesRemaining);  // no shift flag
-    key_shifts = KB_NUMLOCK_FLAG | KB_CAPSLOCK_FLAG | KB_SCROLOCK_FLAG;
+    for (int lock : {KEY_NUMLOCK, KEY_CAPSLOCK, KEY_SCRLOCK})
+        holdKey(lock, true);
     applyControls(readTickCommand());
     EXPECT_EQ(5, game.enemiesRemaining) << "the lock keys are no shift";
-    key_shifts = KB_SHIFT_FLAG;
+    holdKey(KEY_RSHIFT, true);
     applyControls(readTickCommand());
     EXPECT_EQ(0, game.enemiesRemaining);
-    key[KEY_F2] = -1;
+    holdKey(KEY_F2, true);
     applyControls(readTickCommand());
     EXPECT_TRUE(game.settings.showFPS);
 }
@@ -420,7 +419,7 @@ class GamepadFlight : public Gameplay {
         index = attachTestPad();
         pad = SDL_JoystickOpen(index);
         ASSERT_NE(nullptr, pad) << SDL_GetError();
-        pollGamepads();
+        pumpInput();
         ASSERT_EQ(1, gamepadsConnected());
         game.settings.sensitivity = 6;
         game.settings.gamepadDeadZone = 25;
@@ -439,7 +438,7 @@ class GamepadFlight : public Gameplay {
     {
         SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, (Sint16)(x * 32767));
         SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, (Sint16)(y * 32767));
-        pollGamepads();
+        pumpInput();
         applyControls(readTickCommand());
     }
     SDL_Joystick *pad = nullptr;
@@ -492,7 +491,7 @@ TEST_F(GamepadFlight, TriggersSpeedUpAndSlowDownRightShoulderFiresYStops)
     SDL_JoystickClose(pad);
     pad = nullptr;
     SDL_JoystickDetachVirtual(index);
-    pollGamepads();
+    pumpInput();
     EXPECT_EQ(0, gamepadsConnected());
     EXPECT_TRUE(gamepadPulledOut()) << "the pause hears of it once";
     EXPECT_FALSE(gamepadPulledOut());
@@ -926,23 +925,45 @@ TEST_F(Gameplay, OldSchoolLandsUnderFiveOfTorqueAndAHarderTouchCosts)
     EXPECT_EQ(7, game.damage);
 }
 
-// With the mouse on, its right button is a throttle and its left fires.
-TEST_F(Gameplay, TheMouseButtonsThrottleAndFire)
+// A button pressed or let go, as SDL reports it.
+static void mouseButton(Uint8 button, bool down)
 {
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = button;
+    SDL_PushEvent(&event);
+    pumpInput();
+}
+
+// With the mouse on, its right button is a throttle and its left fires; its
+// motion turns, at the mouse's ratio.
+TEST_F(Gameplay, TheMouseButtonsThrottleAndFireAndItsMotionTurns)
+{
+    ASSERT_EQ(0, SDL_InitSubSystem(SDL_INIT_EVENTS)) << SDL_GetError();
     game.settings.useMouse = true;
-    mouse_b = 2;
+    mouseButton(SDL_BUTTON_RIGHT, true);
     applyControls(readTickCommand());
     applyControls(readTickCommand());
     EXPECT_EQ(1.0f, camera->speed);
-    mouse_b = 0;  // let go, a forward flight slows
+    mouseButton(SDL_BUTTON_RIGHT, false);  // let go, a forward flight slows
     applyControls(readTickCommand());
     EXPECT_EQ(0.5f, camera->speed);
     EXPECT_FALSE(game.beamActive);
-    mouse_b = 1;
+    mouseButton(SDL_BUTTON_LEFT, true);
     applyControls(readTickCommand());
     EXPECT_TRUE(game.beamActive);
-    mouse_b = 0;
+    mouseButton(SDL_BUTTON_LEFT, false);
     endShot();
+
+    SDL_Event moved = {};
+    moved.type = SDL_MOUSEMOTION;
+    moved.motion.xrel = 3 * mouseDivisor();  // three degrees to the right, in two reports
+    SDL_PushEvent(&moved);
+    SDL_PushEvent(&moved);
+    pumpInput();
+    EXPECT_EQ(6, readTickCommand().mouseX);
+    EXPECT_EQ(0, readTickCommand().mouseX) << "the motion is taken once";
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 TEST_F(Gameplay, DamageCapsAtFiftyAndCracksAtThirty)

@@ -99,7 +99,7 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
     for (int i = 0; i < highScoreRows; i++)
         expected += "0" + std::to_string(i) + " = 0\n";
     expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n\n[Display]\nFullScreen = 1\n"
-                "WindowSize = 0\nPauseWhenUnfocused = 1\nSmoothMotion = -1\n\n[Sound]\nVolume = 100\n\n"
+                "WindowSize = 0\nPauseWhenUnfocused = 1\nSmoothMotion = -1\nVSync = 1\nScaling = 0\n\n[Sound]\nVolume = 100\n\n"
                 "[Gamepad]\nEnabled = 1\nDeadZone = 25\n";
     EXPECT_EQ(expected, text);
 }
@@ -385,7 +385,8 @@ std::string everyKey(const std::string &value)
     for (const char *key : {"ShowFPS", "FrameRate", "MouseRatio"})
         text += std::string(key) + " = " + value + "\n";
     text += "[Display]\n";
-    for (const char *key : {"FullScreen", "WindowSize", "PauseWhenUnfocused", "SmoothMotion"})
+    for (const char *key : {"FullScreen", "WindowSize", "PauseWhenUnfocused", "SmoothMotion",
+                            "VSync", "Scaling"})
         text += std::string(key) + " = " + value + "\n";
     text += "[Sound]\nVolume = " + value + "\n";
     text += "[Gamepad]\nEnabled = " + value + "\nDeadZone = " + value + "\n";
@@ -417,9 +418,10 @@ TEST_F(ConfigFile, EveryKeyWithTheSameHostileValueReadsAsTheGuardsSay)
         load(everyKey(c.value));
         const Settings &s = game.settings;
         for (bool flag : {s.lowSpeedPC, s.oldSchool, s.classic, s.useMouse, s.showFPS,
-                          s.fullScreen, s.pauseWhenUnfocused, s.useGamepad})
+                          s.fullScreen, s.pauseWhenUnfocused, s.vsync, s.useGamepad})
             EXPECT_EQ(c.on, flag) << what;
         EXPECT_EQ(0, s.windowScale) << what << ": none of them is 1x, 2x or 3x";
+        EXPECT_EQ(0, s.scaling) << what << ": none of them is Pixel Perfect or Smooth, so Sharp";
         bool readsAsZero = c.value == "0" || c.value == "twelve";
         EXPECT_EQ(readsAsZero ? smoothMotionOff : smoothMotionDisplay, s.smoothMotion)
             << what << ": Off, a rate up to 1000 or Display, else Display";
