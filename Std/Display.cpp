@@ -13,6 +13,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "Std/Errors.h"
+
 static const int windowRoomPercent = 90;  // of the desktop's height: room for the panels
 static const int assumedHz = 60;          // the common rate, where the system cannot say
 
@@ -383,20 +385,45 @@ static bool softwareGl(SDL_Renderer *renderer)
                     strstr(name, "Software") || strstr(name, "swrast"));
 }
 
-// A renderer where SDL can give one that scales on a GPU, unless
-// SDL_RENDER_DRIVER names one: then that one, whatever it is.
+// Whether the window's own pixels can be had for the CPU to write (X and
+// Windows give them; Wayland's SDL has none).
+static bool windowSurfaceWorks()
+{
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_GetWindowSurface(display.window))
+        return true;
+    SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+    return false;
+}
+
+// A renderer that scales on a GPU where SDL can give one, unless
+// SDL_RENDER_DRIVER names one: then that one, whatever it is. Where the only
+// GL draws on the CPU, or SDL_FRAMEBUFFER_ACCELERATION is 0, the window's own
+// pixels, if they can be had.
 static void chooseRenderer(bool vsync)
 {
     dropRenderer();
     display.surfaceCleared = false;
+    const char *cpu = SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
+    if (cpu && !strcmp(cpu, "0") && windowSurfaceWorks())
+        return;  // asked for (or found best before): the CPU scales
     Uint32 flags = SDL_RENDERER_ACCELERATED | (vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
     SDL_Renderer *renderer = SDL_CreateRenderer(display.window, -1, flags);
-    if (!renderer)
-        return;
     const char *asked = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
-    if ((!asked || !*asked) && softwareGl(renderer)) {
+    if (renderer && (!asked || !*asked) && softwareGl(renderer)) {
         SDL_DestroyRenderer(renderer);
-        return;
+        if (windowSurfaceWorks())
+            return;
+        renderer = SDL_CreateRenderer(display.window, -1, flags);
+    }
+    if (!renderer) {
+        logError(__LINE__, __FILE__, SevWarning,
+                 "No accelerated renderer (%s): the picture is scaled on the CPU", SDL_GetError());
+        if (windowSurfaceWorks())
+            return;
+        renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer)
+            return;
     }
     SDL_RendererInfo info;
     SDL_GetRendererInfo(renderer, &info);
@@ -610,9 +637,8 @@ static bool shapeWindow(bool fullScreen)
             return false;
         }
         display.fullScreen = fullScreen;
+        SDL_ShowCursor(SDL_DISABLE);  // the game draws no pointer of its own over its picture
         chooseRenderer(display.choice.vsync);
-        if (!display.renderer)  // the window's own pixels, written by the CPU
-            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         return true;
     }
     if (fullScreen && known) {

@@ -29,6 +29,8 @@ class GameScreen : public ::testing::Test {
     static void SetUpTestSuite()
     {
         ASSERT_EQ(0, install_allegro(SYSTEM_NONE, &errno, atexit));
+        // The window's own pixels, scaled by the game: no GL is started.
+        setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
         ASSERT_TRUE(startDisplay()) << allegro_error;
         openSound();  // where there is no device the game is silent, as here
         register_png_file_type();
