@@ -160,6 +160,7 @@ bool runGame()
         }
     }
     endDemo();
+    captureMouse(false);  // the pointer is the player's again
     // Game time ends with the game: nothing burns fuel behind the title
     // screen, and no crash starts there.
     stopGameTimers();

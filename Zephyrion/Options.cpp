@@ -342,9 +342,8 @@ static const char *scalingValue()
 // The picture refits at once.
 static bool stepScaling(KeySource)
 {
-    game.settings.scaling = (game.settings.scaling + 1) % scalingCount;
-    if (game.settings.scaling < 0)
-        game.settings.scaling = ScaleSharp;
+    int next = game.settings.scaling + 1;
+    game.settings.scaling = next >= 0 && next < scalingCount ? next : ScaleSharp;
     game.settings.fullScreen = displayFullScreen();
     return applyOrLog();
 }

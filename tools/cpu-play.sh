@@ -7,12 +7,17 @@
 # approach (a new city each run); with a demo it plays that back (--play), the
 # same city and flight for both settings, from 10 s in.
 # Usage: tools/cpu-play.sh [demo] (after a build)
+#   ZEPHYRION_SCREEN    the desktop's size (default 1920x1080)
+#   ZEPHYRION_RUNTIME   the runtime folder to play (default build/runtime), as
+#                       another build's, to compare two side by side
+# SDL's own variables pass through: SDL_RENDER_DRIVER=opengl measures GL's path.
 set -e
 cd "$(dirname "$0")/.."
 demo=""
 [ -z "$1" ] || demo=$(realpath "$1")
+runtime=$(realpath "${ZEPHYRION_RUNTIME:-build/runtime}")
 scratch=$(mktemp -d)
-Xvfb :77 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb :77 -screen 0 "${ZEPHYRION_SCREEN:-1920x1080}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
 sleep 1
@@ -20,7 +25,7 @@ export DISPLAY=:77
 hz=$(getconf CLK_TCK)
 for smooth in 0 60; do
     rm -rf "$scratch/run"
-    cp -r build/runtime "$scratch/run"
+    cp -r "$runtime" "$scratch/run"
     printf '[Display]\nSmoothMotion = %s\n' "$smooth" >"$scratch/run/Zephyrion.cfg"
     if [ -n "$demo" ]; then
         (cd "$scratch/run" && exec ./Zephyrion --play "$demo" >/dev/null 2>&1) &
