@@ -98,7 +98,7 @@ TEST(Display, ScalingShowsEveryPicturePixelWhereItBelongs)
 TEST(Display, SharpBlendsOnlyWherePixelsMeetAndSmoothEverywhere)
 {
     for (int depth : {32, 16}) {
-        const int pw = 80, ph = 60, sw = 256, sh = 144;  // 192 x 144: 2.4 times
+        const int pw = 80, ph = 60, sw = 256, sh = 143;  // 190 x 143: 2.4 times, rows of 4k + 2
         BITMAP *picture = create_bitmap_ex(depth, pw, ph);
         BITMAP *target = create_bitmap_ex(depth, sw, sh);
         for (int y = 0; y < ph; y++)
