@@ -66,6 +66,15 @@ static int wholeMultiple(int pictureW, int pictureH, int screenW, int screenH)
     return std::min(screenW / pictureW, screenH / pictureH);
 }
 
+// Sharp's first step: the smallest whole multiple of the picture that covers
+// the rect. Scaled from there down to the rect, each edge between two picture
+// pixels is blended over at most one screen pixel (from the largest multiple
+// that fits, up to two).
+static int sharpMultiple(int pictureW, int pictureH, ScreenRect r)
+{
+    return std::max((r.w + pictureW - 1) / pictureW, (r.h + pictureH - 1) / pictureH);
+}
+
 ScreenRect placePicture(int pictureW, int pictureH, int screenW, int screenH, int scaling)
 {
     int k = wholeMultiple(pictureW, pictureH, screenW, screenH);
@@ -157,7 +166,8 @@ static void scaleInto(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where)
 // ---- Smooth and Sharp, into memory ----
 
 // Each pixel of a filtered row or column is a blend of two neighbours of the
-// picture: the first, the second and the second's share out of 256.
+// picture: the first, the second (the first again or the one after it) and
+// the second's share out of 256.
 struct Blend {
     int a, b, share;
 };
@@ -202,9 +212,23 @@ static inline uint16_t mix(uint16_t p, uint16_t q, int share)
     return (uint16_t)(m | m >> 16);
 }
 
+struct Filtered {
+    std::vector<Blend> columns, rows;
+    int fromW = 0, fromH = 0, toW = 0, toH = 0, k = 0;
+    std::vector<uint8_t> lines[2];  // two picture rows filtered across, and which
+    int lineRow[2] = {-1, -1};
+#ifdef __SSE2__
+    std::vector<uint64_t> wide;         // a 32-bit picture row, 16 bits a channel
+    std::vector<int16_t> columnShares;  // each column's share in 128ths, in all four lanes
+#endif
+};
+
+static Filtered filtered;
+
 template <typename Pixel>
-static void blendRow(const Pixel *in, Pixel *out, const Blend *columns, int w)
+static void blendRow(const Pixel *in, int, Pixel *out, int w)
 {
+    const Blend *columns = filtered.columns.data();
     for (int x = 0; x < w; x++) {
         const Blend &c = columns[x];
         out[x] = c.share ? mix(in[c.a], in[c.b], c.share) : in[c.a];
@@ -214,72 +238,98 @@ static void blendRow(const Pixel *in, Pixel *out, const Blend *columns, int w)
 template <typename Pixel>
 static void blendRows(const Pixel *above, const Pixel *below, Pixel *out, int share, int w)
 {
+    if (!share) {
+        memcpy(out, above, w * sizeof(Pixel));
+        return;
+    }
     for (int x = 0; x < w; x++)
         out[x] = mix(above[x], below[x], share);
 }
 
 #ifdef __SSE2__
-// Four 32-bit pixels at a time: each channel widened to 16 bits, where
-// 255 x 256 still fits, blended and narrowed again.
-static inline __m128i mix4(__m128i p, __m128i q, __m128i keepLo, __m128i shareLo,
-                           __m128i keepHi, __m128i shareHi)
+// 32-bit pixels with SSE2. Each channel is widened to 16 bits and moves by
+// (to - from) x share, the share in 128ths so that the product still fits
+// 16 bits: one multiply a channel.
+static const int wideWhole = 128;
+
+static short wideShare(int share)
 {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), keepLo),
-                               _mm_mullo_epi16(_mm_unpacklo_epi8(q, zero), shareLo));
-    __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), keepHi),
-                               _mm_mullo_epi16(_mm_unpackhi_epi8(q, zero), shareHi));
-    return _mm_packus_epi16(_mm_srli_epi16(lo, 8), _mm_srli_epi16(hi, 8));
+    return (short)((share * wideWhole + blendWhole / 2) / blendWhole);
 }
 
-template <>
-void blendRow<uint32_t>(const uint32_t *in, uint32_t *out, const Blend *columns, int w)
+static inline __m128i towards(__m128i from, __m128i to, __m128i share)
 {
+    return _mm_add_epi16(from, _mm_srai_epi16(_mm_mullo_epi16(_mm_sub_epi16(to, from), share), 7));
+}
+
+static void makeColumnShares()
+{
+    const std::vector<Blend> &c = filtered.columns;
+    filtered.columnShares.resize(c.size() * 4);
+    for (size_t x = 0; x < c.size(); x++)
+        for (int lane = 0; lane < 4; lane++)
+            filtered.columnShares[x * 4 + lane] = wideShare(c[x].share);
+}
+
+// The row is widened once; then each pixel out is one 128-bit load of the two
+// pixels it lies between (the second is the next one, or no share of it),
+// and each two pixels one blend.
+template <>
+void blendRow<uint32_t>(const uint32_t *in, int fromW, uint32_t *out, int w)
+{
+    filtered.wide.resize(fromW + 1);  // one past the end: the second of the last, unshared
+    uint64_t *wide = filtered.wide.data();
+    const __m128i zero = _mm_setzero_si128();
+    int i = 0;
+    for (; i + 4 <= fromW; i += 4) {
+        __m128i p = _mm_loadu_si128((const __m128i *)(in + i));
+        _mm_storeu_si128((__m128i *)(wide + i), _mm_unpacklo_epi8(p, zero));
+        _mm_storeu_si128((__m128i *)(wide + i + 2), _mm_unpackhi_epi8(p, zero));
+    }
+    for (; i < fromW; i++)
+        _mm_storel_epi64((__m128i *)(wide + i),
+                         _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)in[i]), zero));
+    wide[fromW] = 0;
+    const Blend *c = filtered.columns.data();
+    const int16_t *shares = filtered.columnShares.data();
+    auto two = [&](int x) {
+        __m128i l = _mm_loadu_si128((const __m128i *)(wide + c[x].a));
+        __m128i r = _mm_loadu_si128((const __m128i *)(wide + c[x + 1].a));
+        return towards(_mm_unpacklo_epi64(l, r), _mm_unpackhi_epi64(l, r),
+                       _mm_loadu_si128((const __m128i *)(shares + x * 4)));
+    };
     int x = 0;
-    for (; x + 4 <= w; x += 4) {
-        const Blend *c = columns + x;
-        __m128i p = _mm_setr_epi32((int)in[c[0].a], (int)in[c[1].a], (int)in[c[2].a],
-                                   (int)in[c[3].a]);
-        __m128i q = _mm_setr_epi32((int)in[c[0].b], (int)in[c[1].b], (int)in[c[2].b],
-                                   (int)in[c[3].b]);
-        short s0 = (short)c[0].share, s1 = (short)c[1].share;
-        short s2 = (short)c[2].share, s3 = (short)c[3].share;
-        __m128i shareLo = _mm_setr_epi16(s0, s0, s0, s0, s1, s1, s1, s1);
-        __m128i shareHi = _mm_setr_epi16(s2, s2, s2, s2, s3, s3, s3, s3);
-        const __m128i whole = _mm_set1_epi16(blendWhole);
-        _mm_storeu_si128((__m128i *)(out + x),
-                         mix4(p, q, _mm_sub_epi16(whole, shareLo), shareLo,
-                              _mm_sub_epi16(whole, shareHi), shareHi));
-    }
-    for (; x < w; x++) {
-        const Blend &c = columns[x];
-        out[x] = c.share ? mix(in[c.a], in[c.b], c.share) : in[c.a];
-    }
+    for (; x + 4 <= w; x += 4)
+        _mm_storeu_si128((__m128i *)(out + x), _mm_packus_epi16(two(x), two(x + 2)));
+    for (; x < w; x++)
+        out[x] = c[x].share ? mix(in[c[x].a], in[c[x].b], c[x].share) : in[c[x].a];
 }
 
 template <>
 void blendRows<uint32_t>(const uint32_t *above, const uint32_t *below, uint32_t *out, int share,
                          int w)
 {
-    const __m128i s = _mm_set1_epi16((short)share), keep = _mm_set1_epi16((short)(blendWhole - share));
+    if (!share) {
+        memcpy(out, above, w * sizeof(uint32_t));
+        return;
+    }
+    const __m128i s = _mm_set1_epi16(wideShare(share)), zero = _mm_setzero_si128();
     int x = 0;
-    for (; x + 4 <= w; x += 4)
-        _mm_storeu_si128((__m128i *)(out + x),
-                         mix4(_mm_loadu_si128((const __m128i *)(above + x)),
-                              _mm_loadu_si128((const __m128i *)(below + x)), keep, s, keep, s));
+    for (; x + 4 <= w; x += 4) {
+        __m128i a = _mm_loadu_si128((const __m128i *)(above + x));
+        __m128i b = _mm_loadu_si128((const __m128i *)(below + x));
+        __m128i lo = towards(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), s);
+        __m128i hi = towards(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), s);
+        _mm_storeu_si128((__m128i *)(out + x), _mm_packus_epi16(lo, hi));
+    }
     for (; x < w; x++)
         out[x] = mix(above[x], below[x], share);
 }
+#else
+static void makeColumnShares()
+{
+}
 #endif
-
-struct Filtered {
-    std::vector<Blend> columns, rows;
-    int fromW = 0, fromH = 0, toW = 0, toH = 0, k = 0;
-    std::vector<uint8_t> lines[2];  // two picture rows filtered across, and which
-    int lineRow[2] = {-1, -1};
-};
-
-static Filtered filtered;
 
 template <typename Pixel>
 static const Pixel *filteredLine(BITMAP *picture, int row, int w)
@@ -289,8 +339,8 @@ static const Pixel *filteredLine(BITMAP *picture, int row, int w)
             return (const Pixel *)filtered.lines[i].data();
     int slot = filtered.lineRow[0] == row - 1 ? 1 : 0;  // keep the row above
     filtered.lines[slot].resize(w * sizeof(Pixel));
-    blendRow((const Pixel *)picture->line[row], (Pixel *)filtered.lines[slot].data(),
-             filtered.columns.data(), w);
+    blendRow((const Pixel *)picture->line[row], picture->w, (Pixel *)filtered.lines[slot].data(),
+             w);
     filtered.lineRow[slot] = row;
     return (const Pixel *)filtered.lines[slot].data();
 }
@@ -303,16 +353,12 @@ static void filterRows(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where
         const Blend &r = filtered.rows[y];
         Pixel *out = (Pixel *)(to + (long)(where.y + y) * pitch) + where.x;
         const Pixel *above = filteredLine<Pixel>(picture, r.a, where.w);
-        if (!r.share) {
-            memcpy(out, above, where.w * sizeof(Pixel));
-            continue;
-        }
-        const Pixel *below = filteredLine<Pixel>(picture, r.b, where.w);  // above stays
-        blendRows(above, below, out, r.share, where.w);
+        const Pixel *below = r.share ? filteredLine<Pixel>(picture, r.b, where.w) : above;
+        blendRows(above, below, out, r.share, where.w);  // a share of 0 copies
     }
 }
 
-// Smooth (k 1) or Sharp (k the largest whole multiple that fits) scaling of
+// Smooth (k 1) or Sharp (k the smallest whole multiple that covers the rect) scaling of
 // the picture into the rect where of a memory bitmap or the window's pixels.
 static void filterInto(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where, int k)
 {
@@ -321,6 +367,7 @@ static void filterInto(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where
         f.k != k) {
         makeBlends(f.columns, picture->w, where.w, k);
         makeBlends(f.rows, picture->h, where.h, k);
+        makeColumnShares();
         f.fromW = picture->w, f.fromH = picture->h, f.toW = where.w, f.toH = where.h, f.k = k;
     }
     if (bitmap_color_depth(picture) == 32)
@@ -338,7 +385,8 @@ static void scaleFor(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where, 
     if (whole || scaling == ScalePixelPerfect)
         scaleInto(picture, to, pitch, where);
     else
-        filterInto(picture, to, pitch, where, scaling == ScaleSharp && k > 1 ? k : 1);
+        filterInto(picture, to, pitch, where,
+                   scaling == ScaleSharp ? sharpMultiple(picture->w, picture->h, where) : 1);
 }
 
 static int pitchOf(BITMAP *b)
@@ -519,7 +567,7 @@ static ScreenRect rectIn(int screenW, int screenH)
 static SDL_Texture *sharpSource(SDL_Texture *texture, ScreenRect r)
 {
     int pw = display.picture->w, ph = display.picture->h;
-    int k = std::min(r.w / pw, r.h / ph);
+    int k = sharpMultiple(pw, ph, r);
     if (k <= 1 || (r.w == k * pw && r.h == k * ph))
         return texture;
     if (display.sharpScale != k) {

@@ -14,7 +14,7 @@ const int largestWindowScale = 3;  // a larger window would not fit any desktop
 
 // How the picture is brought to the screen's size.
 enum Scaling {
-    ScaleSharp = 0,         // nearest to the largest whole multiple, then smooth to the size
+    ScaleSharp = 0,         // nearest to the smallest whole multiple that covers, then smooth to the size
     ScalePixelPerfect = 1,  // whole multiples only, black around
     ScaleSmooth = 2,        // linear all the way
     scalingCount

@@ -15,6 +15,7 @@
 #include "Zephyrion/Hud.h"
 #include "Zephyrion/Demo.h"
 #include "Zephyrion/Interpolation.h"
+#include "Zephyrion/Pictures.h"
 #include "Zephyrion/Shots.h"
 #include "Zephyrion/Timers.h"
 #include "text/Ttf.h"
@@ -158,6 +159,7 @@ void presentFrame()
     bool live = !timed(), atItsMoment = live && !oneFrameATick() && !inStep;
     if (atItsMoment)
         sleepUntilMicros(game.nextFrameUs);
+    writeDuePictures(game.backBuffer);
     presentBitmap(game.backBuffer);
     game.framesPresented++;
     game.tickRunThisFrame = false;

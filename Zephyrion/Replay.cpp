@@ -75,6 +75,7 @@ int runDemoFromCommandLine(const Demo &demo, const char *path, int replay)
                out.result.ticks);
         printf("%u ticks, %u frames in %.2f s: %.1f fps\n", out.result.ticks, frames, seconds,
                seconds > 0 ? frames / seconds : 0.0);
+        printf("Picture %dx%d\n", game.backBuffer->w, game.backBuffer->h);
         fflush(stdout);
     } else {
         reportPacing(frames);

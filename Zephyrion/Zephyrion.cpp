@@ -20,6 +20,7 @@
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Intro.h"
 #include "Zephyrion/PadControls.h"
+#include "Zephyrion/Pictures.h"
 #include "Zephyrion/Replay.h"
 #include "Zephyrion/Settings.h"
 #include "Zephyrion/Sounds.h"
@@ -147,14 +148,15 @@ static const int badArgumentsStatus = 2;
 static const int anotherGameStatus = 1;  // as the launcher leaves when a game runs
 static const int startFailedStatus = 1;  // start-up failed: the log says why
 
-// "--play FILE" or "--timedemo FILE": the replay asked for, else NoReplay.
-// False when the arguments are none of these.
+// "--play FILE" or "--timedemo FILE", each followed by any number of
+// "--shot TICK PNG": the replay asked for, else NoReplay. False when the
+// arguments are none of these.
 static bool readArguments(int argc, char **argv, int &replay, const char *&demoPath)
 {
     replay = NoReplay;
     if (argc == 1)
         return true;
-    if (argc != 3)
+    if (argc < 3 || (argc - 3) % 3 != 0)
         return false;
     if (strcmp(argv[1], "--play") == 0)
         replay = WatchedReplay;
@@ -163,6 +165,13 @@ static bool readArguments(int argc, char **argv, int &replay, const char *&demoP
     else
         return false;
     demoPath = argv[2];
+    for (int i = 3; i < argc; i += 3) {
+        char *end;
+        unsigned long tick = strtoul(argv[i + 1], &end, 10);
+        if (strcmp(argv[i], "--shot") != 0 || end == argv[i + 1] || *end || tick > UINT32_MAX ||
+            argv[i + 1][0] == '-' || !askPictureAt((uint32_t)tick, argv[i + 2]))
+            return false;
+    }
     return true;
 }
 
@@ -173,7 +182,7 @@ int zephyrionMain(int argc, char **argv)
     int replay;
     const char *demoPath = nullptr;
     if (!readArguments(argc, argv, replay, demoPath)) {
-        fprintf(stderr, "Usage: Zephyrion [--play FILE | --timedemo FILE]\n");
+        fprintf(stderr, "Usage: Zephyrion [--play FILE | --timedemo FILE] [--shot TICK PNG]...\n");
         return badArgumentsStatus;
     }
     static Demo demo;  // played back after start-up
@@ -198,6 +207,7 @@ int zephyrionMain(int argc, char **argv)
     }
     if (replay) {  // straight to the game, and nothing of it is saved
         int status = runDemoFromCommandLine(demo, demoPath, replay);
+        reportUnwrittenPictures();
         freeSounds();
         freeGraphics();
         closeGamepads();

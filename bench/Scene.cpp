@@ -18,12 +18,19 @@
 #include "text/Ttf.h"
 
 static const unsigned citySeed = 2026;
+static int pictureW = 800, pictureH = 600;
+
+void setPictureSize(int w, int h)
+{
+    pictureW = w, pictureH = h;
+}
 
 void setUpScene(int colourDepth)
 {
     set_color_depth(colourDepth);
-    game.backBuffer = create_bitmap(800, 600);
-    setupProjection(0, 0, 800, 600);
+    game.screenWidth = pictureW, game.screenHeight = pictureH;
+    game.backBuffer = create_bitmap(pictureW, pictureH);
+    setupProjection(0, 0, pictureW, pictureH);
     createZBuffer(game.backBuffer);
     setViewDistance(1500);
     seedRandom(game.logicRandom, citySeed);  // the same city for every benchmark
@@ -108,10 +115,20 @@ bool setUpScaledPresent(int screenW, int screenH)
     return desktop != nullptr;
 }
 
-// The display's present of a frame, on a memory screen.
+// The display's present of a frame, on a memory screen, as the game scales
+// by default ("Sharp").
 void presentScaled()
 {
-    scalePicture(game.backBuffer, desktop, shown);
+    scalePictureAs(game.backBuffer, desktop, shown, ScaleSharp);
+}
+
+bool setUpShownPresent()
+{
+    if (!startDisplay())
+        return false;
+    DisplayChoice choice;  // full screen, Sharp, vsync: the game's defaults
+    choice.vsync = false;  // as fast as it goes
+    return openDisplay(game.backBuffer->w, game.backBuffer->h, choice);
 }
 
 void tearDownScaledPresent()

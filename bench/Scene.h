@@ -4,6 +4,9 @@
 
 enum View { TitleView, StreetView };
 
+// The picture the scenes are drawn at: 800 x 600 unless set before setting up.
+void setPictureSize(int w, int h);
+
 void setUpScene(int colourDepth);
 void viewFrom(View view);
 void renderFrame();  // clear the back buffer and depth buffer, draw the city
@@ -24,5 +27,9 @@ void tearDownPlay();
 bool setUpScaledPresent(int screenW, int screenH);
 void presentScaled();
 void tearDownScaledPresent();
+
+// The play frame presented through the display, full screen (after setUpPlay;
+// stopDisplay ends it): presentBitmap shows it.
+bool setUpShownPresent();
 
 void tearDownScene();

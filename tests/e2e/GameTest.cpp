@@ -290,13 +290,15 @@ TEST_F(Game, ADemoThatCannotBePlayedIsSaidInOneLineAndExitsTwo)
         {"--timedemo cut.zdemo", "Demo cut.zdemo ends early at tick 0"},
         {"--timedemo missing.zdemo",
          "Cannot read the demo missing.zdemo: No such file or directory"},
-        {"--timedemo", "Usage: Zephyrion [--play FILE | --timedemo FILE]"},
+        {"--timedemo", "Usage: Zephyrion [--play FILE | --timedemo FILE] [--shot TICK PNG]..."},
+        {"--timedemo cut.zdemo --shot 6O a.png",
+         "Usage: Zephyrion [--play FILE | --timedemo FILE] [--shot TICK PNG]..."},
     };
     for (const auto &c : cases) {
         std::string out = run("cd '" + dir.path + "' && DISPLAY=" + testDisplay() + " " GAME_BINARY
                               " " + c.first + " 2>&1; echo status $?");
         EXPECT_EQ(c.second + "\nstatus 2\n", out) << c.first;
-        if (c.first != "--timedemo") {
+        if (c.first.find(".zdemo ") == std::string::npos && c.first != "--timedemo") {
             EXPECT_NE(std::string::npos, dir.read("ErrorLog.txt").find("WRN:")) << c.first;
             EXPECT_NE(std::string::npos, dir.read("ErrorLog.txt").find(c.second)) << c.first;
         }
@@ -307,17 +309,32 @@ TEST_F(Game, ADemoThatCannotBePlayedIsSaidInOneLineAndExitsTwo)
 
 // A timed replay draws the frames a tick that "Smooth Motion" asks for: one a
 // tick (none in the crash's wait) at Off, two at 60 fps, in step either way.
+// At Off, the frame of tick 600 (--shot) is the very picture the game drew
+// when the reference was taken; a tick past the end writes nothing, and says so.
 TEST_F(Game, ATimedDemoDrawsAFrameATickAtOffAndTwoAtSixty)
 {
     unsigned ticks[2] = {}, frames[2] = {};
     for (int n = 0; n < 2; n++) {
         dir.write("Zephyrion.cfg", std::string("[Display]\nFullScreen = 0\nSmoothMotion = ") +
                                        (n ? "60" : "0") + "\n");
-        std::string out = run("cd '" + dir.path + "' && DISPLAY=" + testDisplay() +
-                              " timeout 300 " GAME_BINARY " --timedemo " GOLDEN_DIR
-                              "/old-school-refuel-and-crash.zdemo 2>&1; echo status $?");
+        std::string out = run("cd '" + dir.path + "' && rm -f frame.png && DISPLAY=" +
+                              testDisplay() + " timeout 300 " GAME_BINARY " --timedemo " GOLDEN_DIR
+                              "/old-school-refuel-and-crash.zdemo --shot 600 frame.png"
+                              " --shot 2500 late.png 2>&1; echo status $?");
         ASSERT_NE(std::string::npos, out.find("Score -38, cities 0, ticks 1996\n")) << out;
         ASSERT_NE(std::string::npos, out.find("status 0\n")) << out;
+        EXPECT_NE(std::string::npos, out.find(" fps\nPicture 800x600\n")) << out;
+        EXPECT_NE(std::string::npos, out.find("No frame at tick 2500: the game ended at tick 1996\n"))
+            << out;
+        EXPECT_FALSE(dir.exists("late.png"));
+        ASSERT_TRUE(dir.exists("frame.png"));
+        if (n == 0) {
+            Image frame = loadImage(dir.file("frame.png")),
+                  before = loadImage(GOLDEN_DIR "/old-school-tick-600.png");
+            ASSERT_EQ(800, frame.width);
+            ASSERT_EQ(600, frame.height);
+            EXPECT_EQ(0, differingPixels(frame, 0, 0, before));
+        }
         size_t line = out.find(" ticks, ");
         ASSERT_NE(std::string::npos, line) << out;
         sscanf(out.c_str() + out.rfind('\n', line) + 1, "%u ticks, %u frames", &ticks[n], &frames[n]);

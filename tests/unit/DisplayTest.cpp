@@ -93,8 +93,9 @@ TEST(Display, ScalingShowsEveryPicturePixelWhereItBelongs)
 
 // Sharp and Smooth: each pixel lies between the picture pixels around the
 // spot it samples; a flat colour stays exactly itself; Sharp at 2.4x keeps
-// the pixels within each doubled pixel whole, blending only where they meet,
-// where Smooth blends nearly all; and a whole multiple is the nearest scaling.
+// each picture pixel whole but for one screen pixel where two meet (tripled,
+// then 0.8 times), where Smooth blends nearly all; and a whole multiple is
+// the nearest scaling.
 TEST(Display, SharpBlendsOnlyWherePixelsMeetAndSmoothEverywhere)
 {
     for (int depth : {32, 16}) {
@@ -132,8 +133,9 @@ TEST(Display, SharpBlendsOnlyWherePixelsMeetAndSmoothEverywhere)
             EXPECT_EQ(0, outside) << depth << " bpp, scaling " << scaling;
         }
         int pixels = r.w * r.h;
-        // Doubled, then 1.2 times: the columns and rows inside a doubled pixel stay whole.
-        EXPECT_GT(exact[ScaleSharp], pixels / 5) << depth << " bpp: Sharp keeps pixels whole";
+        // Tripled, then 0.8 times: two columns and rows of each 2.4 stay whole,
+        // 44 % of the pixels (doubled, then 1.2 times, would keep 25 %).
+        EXPECT_GT(exact[ScaleSharp], pixels * 2 / 5) << depth << " bpp: Sharp keeps pixels whole";
         EXPECT_LT(exact[ScaleSmooth], exact[ScaleSharp] / 2) << depth << " bpp: Smooth blends";
 
         clear_to_color(picture, makecol_depth(depth, 200, 100, 50));

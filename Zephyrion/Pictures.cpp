@@ -1,0 +1,66 @@
+// Pictures of frames. See Pictures.h.
+#include "Zephyrion/Pictures.h"
+
+#include <allegro.h>
+#include <loadpng.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Std/Errors.h"
+#include "Zephyrion/GameState.h"
+
+static const size_t picturesAskedMost = 64;
+
+struct AskedPicture {
+    uint32_t tick;
+    std::string path;
+    bool written;
+};
+
+static std::vector<AskedPicture> asked;
+
+bool askPictureAt(uint32_t tick, const char *path)
+{
+    if (asked.size() >= picturesAskedMost)
+        return false;
+    asked.push_back({tick, path, false});
+    return true;
+}
+
+bool writePicture(BITMAP *frame, const char *path)
+{
+    BITMAP *opaque = create_bitmap_ex(24, frame->w, frame->h);
+    if (!opaque)
+        return false;
+    blit(frame, opaque, 0, 0, 0, 0, frame->w, frame->h);
+    bool written = save_png(path, opaque, nullptr) == 0;
+    destroy_bitmap(opaque);
+    return written;
+}
+
+void writeDuePictures(BITMAP *frame)
+{
+    for (AskedPicture &p : asked) {
+        if (p.written || game.tick < p.tick)
+            continue;
+        p.written = true;  // asked once: a failure is not tried again
+        if (!writePicture(frame, p.path.c_str())) {
+            fprintf(stderr, "Cannot write the frame of tick %u to %s\n", p.tick, p.path.c_str());
+            logError(__LINE__, __FILE__, SevWarning, "Cannot write the frame of tick %u to %s",
+                     p.tick, p.path.c_str());
+        }
+    }
+}
+
+bool reportUnwrittenPictures()
+{
+    bool all = true;
+    for (const AskedPicture &p : asked)
+        if (!p.written) {
+            fprintf(stderr, "No frame at tick %u: the game ended at tick %u\n", p.tick, game.tick);
+            all = false;
+        }
+    return all;
+}
