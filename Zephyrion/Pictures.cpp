@@ -25,7 +25,10 @@ bool askPictureAt(uint32_t tick, const char *path)
 {
     if (asked.size() >= picturesAskedMost)
         return false;
-    asked.push_back({tick, path, false});
+    // Whole, as the command line meant it: the game may work in another folder.
+    char whole[1024];
+    canonicalize_filename(whole, path, sizeof whole);
+    asked.push_back({tick, whole, false});
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <loadpng.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

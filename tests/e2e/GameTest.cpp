@@ -420,7 +420,7 @@ TEST_F(Game, AGameFiresClearsACityAndEntersItsInitials)
     std::string timed = run("cd '" + dir.path + "' && DISPLAY=" + testDisplay() +
                             " " GAME_BINARY " --timedemo demos/top-1.zdemo 2>&1; echo status $?");
     EXPECT_NE(std::string::npos, timed.find("Score " + score + ", cities 1, ticks ")) << timed;
-    EXPECT_NE(std::string::npos, timed.find(" fps\nstatus 0")) << timed;
+    EXPECT_NE(std::string::npos, timed.find(" fps\nPicture 800x600\nstatus 0")) << timed;
 
     // Ten seconds of the title and ten of the High Scores later, the attract
     // mode shows it; any key returns to the title.
