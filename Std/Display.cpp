@@ -238,10 +238,6 @@ static void blendRow(const Pixel *in, int, Pixel *out, int w)
 template <typename Pixel>
 static void blendRows(const Pixel *above, const Pixel *below, Pixel *out, int share, int w)
 {
-    if (!share) {
-        memcpy(out, above, w * sizeof(Pixel));
-        return;
-    }
     for (int x = 0; x < w; x++)
         out[x] = mix(above[x], below[x], share);
 }
@@ -309,10 +305,6 @@ template <>
 void blendRows<uint32_t>(const uint32_t *above, const uint32_t *below, uint32_t *out, int share,
                          int w)
 {
-    if (!share) {
-        memcpy(out, above, w * sizeof(uint32_t));
-        return;
-    }
     const __m128i s = _mm_set1_epi16(wideShare(share)), zero = _mm_setzero_si128();
     int x = 0;
     for (; x + 4 <= w; x += 4) {
@@ -353,8 +345,12 @@ static void filterRows(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where
         const Blend &r = filtered.rows[y];
         Pixel *out = (Pixel *)(to + (long)(where.y + y) * pitch) + where.x;
         const Pixel *above = filteredLine<Pixel>(picture, r.a, where.w);
-        const Pixel *below = r.share ? filteredLine<Pixel>(picture, r.b, where.w) : above;
-        blendRows(above, below, out, r.share, where.w);  // a share of 0 copies
+        if (!r.share) {
+            memcpy(out, above, where.w * sizeof(Pixel));
+            continue;
+        }
+        const Pixel *below = filteredLine<Pixel>(picture, r.b, where.w);  // above stays
+        blendRows(above, below, out, r.share, where.w);
     }
 }
 

@@ -32,7 +32,8 @@ bool askPictureAt(uint32_t tick, const char *path)
     return true;
 }
 
-bool writePicture(BITMAP *frame, const char *path)
+// An opaque PNG: a 32-bit bitmap's alpha byte would make it transparent.
+static bool writePicture(BITMAP *frame, const char *path)
 {
     BITMAP *opaque = create_bitmap_ex(24, frame->w, frame->h);
     if (!opaque)
@@ -57,13 +58,9 @@ void writeDuePictures(BITMAP *frame)
     }
 }
 
-bool reportUnwrittenPictures()
+void reportUnwrittenPictures()
 {
-    bool all = true;
     for (const AskedPicture &p : asked)
-        if (!p.written) {
+        if (!p.written)
             fprintf(stderr, "No frame at tick %u: the game ended at tick %u\n", p.tick, game.tick);
-            all = false;
-        }
-    return all;
 }

@@ -16,9 +16,5 @@ bool askPictureAt(uint32_t tick, const char *path);
 void writeDuePictures(BITMAP *frame);
 
 // After the replay: each picture asked for and not written, said on stderr
-// with the tick the game ended at; false when there was one.
-bool reportUnwrittenPictures();
-
-// A frame as an opaque PNG (a 32-bit bitmap's alpha byte would make it
-// transparent); false when it cannot be written.
-bool writePicture(BITMAP *frame, const char *path);
+// with the tick the game ended at.
+void reportUnwrittenPictures();
