@@ -10,9 +10,10 @@
 
 // The engine's own value of pi: headings and pitches convert with exactly this.
 static const double enginePi = 3.14159;
+static const double lensPi = 3.14159265358979323846;  // Allegro's, for its turn steps
 static const double stepsPerDegree = 0.7111111111111111;  // 256 turn steps a full turn
 static const float nearPlane = 0.1f;
-static const float startupFov = 36.0f;
+static const float classicFov = 36.0f;  // turn steps across the 4:3 picture
 static const float shadeStep = 5.0f;  // brightness added per face index
 static const float edgeSnap = 0.01f;  // pixels: projected points this near an edge lie on it
 
@@ -22,14 +23,14 @@ static const int quadAllocLine = 283;
 static const int pyramidAllocLine = 728;
 static const int fRandRangeLine = 922;
 
-static Camera theCamera;
-Camera *camera = &theCamera;
 RenderStats renderStats;
 void *(*allocatePrimitive)(size_t size) = malloc;
 
 static ZBUFFER *zBuffer = nullptr;
 static float viewDistance = 10000.0f;
-static MATRIX_f cameraMatrix;
+static Camera eye;
+static float lensFov = classicFov, lensAspect = 4.0f / 3.0f;
+static MATRIX_f cameraMatrix;  // the eye's, through the lens
 static int viewportX, viewportY, viewportW, viewportH;
 
 // Clipping scratch: clip3d_f can return far more vertices than it is given.
@@ -53,17 +54,27 @@ static const int pyramidFaces[4][3] = {{4, 0, 1}, {4, 1, 2}, {4, 2, 3}, {4, 3, 0
 
 // ---- Camera and pipeline ----
 
+static void makeCameraMatrix();
+
+// The 4:3 picture's lens is the game's own; another shape keeps its height of
+// view and widens or narrows at the sides.
 void setupProjection(int x, int y, int w, int h)
 {
     set_projection_viewport(x, y, w, h);
     viewportX = x, viewportY = y, viewportW = w, viewportH = h;
-    camera->aspect = (float)w / (float)h;
-    camera->x = camera->z = 0;
-    camera->y = 0;
-    camera->yaw = camera->pitch = camera->roll = 0;
-    camera->torque = 0;
-    camera->fov = startupFov;
-    camera->speed = 0;
+    lensAspect = (float)w / (float)h;
+    if (w * 3 == h * 4) {
+        lensFov = classicFov;
+    } else {
+        double halfWidth = tan(classicFov / 2 * lensPi / 128) * (3.0 / 4.0) * w / h;
+        lensFov = (float)(2 * atan(halfWidth) * 128 / lensPi);
+    }
+    makeCameraMatrix();
+}
+
+float fieldOfView()
+{
+    return lensFov;
 }
 
 bool createZBuffer(BITMAP *bmp)
@@ -101,24 +112,34 @@ static double radians(float degrees)
     return degrees * enginePi / 180;
 }
 
-MATRIX_f *updateCameraMatrix()
+static void makeCameraMatrix()
 {
-    double yaw = radians(camera->yaw), pitch = radians(camera->pitch);
+    double yaw = radians(eye.yaw), pitch = radians(eye.pitch);
     float fx = (float)(sin(yaw) * cos(pitch)), fy = (float)sin(pitch),
           fz = (float)(cos(yaw) * cos(pitch));
     MATRIX_f roll;
-    get_vector_rotation_matrix_f(&roll, fx, fy, fz, (float)(camera->roll * stepsPerDegree));
+    get_vector_rotation_matrix_f(&roll, fx, fy, fz, (float)(eye.roll * stepsPerDegree));
     float ux, uy, uz;
     apply_matrix_f(&roll, 0, -1, 0, &ux, &uy, &uz);
-    get_camera_matrix_f(&cameraMatrix, camera->x, camera->y, camera->z, fx, fy, fz, ux, uy, uz,
-                        camera->fov, camera->aspect);
-    return &cameraMatrix;
+    get_camera_matrix_f(&cameraMatrix, eye.x, eye.y, eye.z, fx, fy, fz, ux, uy, uz, lensFov,
+                        lensAspect);
+}
+
+void lookFrom(const Camera &camera)
+{
+    eye = camera;
+    makeCameraMatrix();
+}
+
+const Camera &viewCamera()
+{
+    return eye;
 }
 
 int projectVertices(const Transform &t, int count, const Vertex *model, V3D_f *out,
                     float scaleOverride)
 {
-    const MATRIX_f *view = updateCameraMatrix();
+    const MATRIX_f *view = &cameraMatrix;
     MATRIX_f place;
     get_transformation_matrix_f(&place, scaleOverride != 0.0f ? scaleOverride : t.scale, t.rotX,
                                 t.rotY, t.rotZ, t.x, t.y, t.z);

@@ -9,21 +9,16 @@
 
 #include "Std/Random.h"
 
-// The one camera, which is also the player's craft. Angles in degrees except fov.
+// Where the frames drawn next are seen from, made afresh for each frame by
+// whoever draws one. Angles in degrees.
 struct Camera {
-    float x;               // eye position, east
-    float y;               // down: the ground is y = 0, altitude is -y
-    float z;               // north
-    float yaw;             // heading, 0 north (+z), 90 east (+x), kept in 0..360
-    float pitch;           // positive looks down
-    float roll;            // turn about the forward vector
-    float torque;          // vertical rate of the Old School controls, units per frame
-    float fov;             // field of view in turn steps (256 a turn), 36 after setupProjection
-    float aspect;          // viewport width / height
-    float speed;           // forward speed, units per frame, -10..10
+    float x;      // eye position, east
+    float y;      // down: the ground is y = 0, altitude is -y
+    float z;      // north
+    float yaw;    // heading, 0 north (+z), 90 east (+x), 0..360
+    float pitch;  // positive looks down
+    float roll;   // turn about the forward vector
 };
-
-extern Camera *camera;
 
 // A model-space vertex.
 struct Vertex {
@@ -71,13 +66,17 @@ extern RenderStats renderStats;
 extern void *(*allocatePrimitive)(size_t size);
 
 // ---- Camera and pipeline ----
+// The viewport, and a lens for its shape: every picture sees what the 4:3
+// picture sees from top to bottom, and a wider one sees more at the sides.
 void setupProjection(int x, int y, int w, int h);
+float fieldOfView();  // the lens's width, turn steps (256 a turn): 36 at 4:3
+void lookFrom(const Camera &eye);
+const Camera &viewCamera();
 bool createZBuffer(BITMAP *bmp);  // false when there is no memory for it
 void clearZBuffer();
 void destroyZBuffer();
 void setViewDistance(float distance);
 float getViewDistance();
-MATRIX_f *updateCameraMatrix();
 int projectVertices(const Transform &transform, int count, const Vertex *model, V3D_f *out,
                     float scaleOverride);
 void drawPolygon(BITMAP *bmp, int count, V3D_f *vertices, int colour, bool cull);

@@ -216,6 +216,7 @@ void startCollapseTimer()
 bool drawCity()
 {
     const int cells = citySlots * cityStrips;
+    const Camera &eye = viewCamera();
     int order[cells];
     float away[cells];  // squared distance from the eye along the ground
     for (int n = 0; n < cells; n++) {
@@ -223,8 +224,8 @@ bool drawCity()
         order[n] = n;
         away[n] = 0;
         if (cell.quad) {
-            float dx = cell.quad->transform.x - camera->x;
-            float dz = cell.quad->transform.z + cell.depth / 2 - camera->z;
+            float dx = cell.quad->transform.x - eye.x;
+            float dz = cell.quad->transform.z + cell.depth / 2 - eye.z;
             away[n] = dx * dx + dz * dz;
         }
     }

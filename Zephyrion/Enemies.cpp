@@ -170,8 +170,8 @@ int enemyHitsBuilding(float x, float y, float z, float s)
 
 static bool rams(float x, float y, float z)
 {
-    return fabsf(x - camera->x) <= ramReach && fabsf(y - camera->y) <= ramReach &&
-           fabsf(z - camera->z) <= ramReach;
+    return fabsf(x - game.craft.x) <= ramReach && fabsf(y - game.craft.y) <= ramReach &&
+           fabsf(z - game.craft.z) <= ramReach;
 }
 
 static void pulse(Enemy &e, int k)
@@ -219,7 +219,7 @@ static void moveEnemy(Enemy &e)
     } else if (rams(x, y, z)) {
         playOnce(game.samples.ram);
         bounced = true;
-        applyDamage((int)(fabsf(camera->speed / 2) + 5));
+        applyDamage((int)(fabsf(game.craft.speed / 2) + 5));
     } else {
         const CityBounds &bounds = game.cityBounds;
         for (int k = 0; k < enemyCubes; k++) {

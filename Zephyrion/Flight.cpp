@@ -44,8 +44,8 @@ static const float idleBurn = 0.5f;         // fuel a second whatever the speed
 
 static void keepPitchInRange()
 {
-    if (camera->pitch > pitchDownLimit && camera->pitch < pitchUpLimit)
-        camera->pitch = pitchDownLimit;
+    if (game.craft.pitch > pitchDownLimit && game.craft.pitch < pitchUpLimit)
+        game.craft.pitch = pitchDownLimit;
 }
 
 static void recoveryTurn(float &angle)
@@ -60,48 +60,48 @@ static void turn(const TickCommand &cmd)
 {
     if (game.collisionFlag) {
         if (game.recoveryMode == 2)
-            recoveryTurn(camera->yaw);
+            recoveryTurn(game.craft.yaw);
         else if (game.recoveryMode == 3)
-            recoveryTurn(camera->pitch);
+            recoveryTurn(game.craft.pitch);
         return;
     }
     float rate = (float)game.settings.sensitivity;
     float steer = commandTravel(cmd.turn);
     if (steer < 0) {
-        camera->yaw = subAngle360(camera->yaw, rate * -steer);
-        camera->roll = camera->speed * -steer;
+        game.craft.yaw = subAngle360(game.craft.yaw, rate * -steer);
+        game.craft.roll = game.craft.speed * -steer;
     } else if (steer > 0) {
-        camera->yaw = addAngle360(camera->yaw, rate * steer);
-        camera->roll = -camera->speed * steer;
+        game.craft.yaw = addAngle360(game.craft.yaw, rate * steer);
+        game.craft.roll = -game.craft.speed * steer;
     } else {
-        camera->roll = 0;
+        game.craft.roll = 0;
     }
     int mx = cmd.mouseX;
     if (game.settings.useMouse && mx < 0)
-        camera->yaw = subAngle360(camera->yaw, (float)-mx);
+        game.craft.yaw = subAngle360(game.craft.yaw, (float)-mx);
     else if (game.settings.useMouse && mx > 0)
-        camera->yaw = addAngle360(camera->yaw, (float)mx);
+        game.craft.yaw = addAngle360(game.craft.yaw, (float)mx);
 }
 
 static void noseDown(float degrees)
 {
-    camera->pitch = addAngle360(camera->pitch, degrees);
+    game.craft.pitch = addAngle360(game.craft.pitch, degrees);
     keepPitchInRange();
 }
 
 static void noseUp(float degrees)
 {
-    camera->pitch = subAngle360(camera->pitch, degrees);
-    if (camera->pitch > pitchDownLimit && camera->pitch < pitchUpLimit)
-        camera->pitch = pitchUpLimit;
+    game.craft.pitch = subAngle360(game.craft.pitch, degrees);
+    if (game.craft.pitch > pitchDownLimit && game.craft.pitch < pitchUpLimit)
+        game.craft.pitch = pitchUpLimit;
 }
 
 static void throttle(const TickCommand &cmd)
 {
     if (cmd.buttons & CmdFaster)
-        camera->speed = camera->speed + speedStep;
+        game.craft.speed = game.craft.speed + speedStep;
     else if (cmd.buttons & CmdSlower)
-        camera->speed = camera->speed - speedStep;
+        game.craft.speed = game.craft.speed - speedStep;
 }
 
 // The right mouse button is a throttle: held it speeds up, released it takes
@@ -109,9 +109,9 @@ static void throttle(const TickCommand &cmd)
 static void mouseThrottle(const TickCommand &cmd)
 {
     if (cmd.buttons & CmdMouseThrottle)
-        camera->speed = camera->speed + speedStep;
-    else if (camera->speed > 0)
-        camera->speed = camera->speed - speedStep;
+        game.craft.speed = game.craft.speed + speedStep;
+    else if (game.craft.speed > 0)
+        game.craft.speed = game.craft.speed - speedStep;
 }
 
 static void modernControls(const TickCommand &cmd)
@@ -134,10 +134,10 @@ static void modernControls(const TickCommand &cmd)
 
 static void decayTorque()
 {
-    if (camera->torque > 0)
-        camera->torque = camera->torque - torqueDecay;
-    else if (camera->torque < 0)
-        camera->torque = camera->torque + torqueDecay;
+    if (game.craft.torque > 0)
+        game.craft.torque = game.craft.torque - torqueDecay;
+    else if (game.craft.torque < 0)
+        game.craft.torque = game.craft.torque + torqueDecay;
 }
 
 static float clampFloat(float v, float low, float high)
@@ -150,29 +150,29 @@ static void oldSchoolControls(const TickCommand &cmd)
     int my = cmd.mouseY;
     throttle(cmd);
     if (game.collisionFlag) {
-        if (camera->pitch > 0 && camera->pitch < pitchDownLimit)
-            camera->pitch -= 1;
-        else if (camera->pitch > pitchUpLimit && camera->pitch < 360)
-            camera->pitch += 1;
+        if (game.craft.pitch > 0 && game.craft.pitch < pitchDownLimit)
+            game.craft.pitch -= 1;
+        else if (game.craft.pitch > pitchUpLimit && game.craft.pitch < 360)
+            game.craft.pitch += 1;
     } else {
-        camera->pitch = camera->speed >= 0 ? (float)camera->speed : -(float)camera->speed;
+        game.craft.pitch = game.craft.speed >= 0 ? (float)game.craft.speed : -(float)game.craft.speed;
     }
     // Forward, as the key Up drives it by default: the craft sinks.
     float sink = commandTravel(cmd.forward);
     if (sink < 0)
-        camera->torque = camera->torque - torqueStep * -sink;
+        game.craft.torque = game.craft.torque - torqueStep * -sink;
     else if (sink > 0)
-        camera->torque = camera->torque + torqueStep * sink;
+        game.craft.torque = game.craft.torque + torqueStep * sink;
     else if (!game.settings.useMouse)
         decayTorque();
     if (game.settings.useMouse) {
         if (my == 0)
             decayTorque();
         else
-            camera->torque = camera->torque + (float)my;
+            game.craft.torque = game.craft.torque + (float)my;
         mouseThrottle(cmd);
     }
-    camera->torque = clampFloat(camera->torque, -topTorque, topTorque);
+    game.craft.torque = clampFloat(game.craft.torque, -topTorque, topTorque);
 }
 
 void applyControls(const TickCommand &cmd)
@@ -190,33 +190,33 @@ void applyControls(const TickCommand &cmd)
     else
         modernControls(cmd);
     if (cmd.buttons & CmdStop) {
-        camera->speed = 0;
-        camera->torque = 0;
+        game.craft.speed = 0;
+        game.craft.torque = 0;
     }
-    camera->speed = clampFloat(camera->speed, -topSpeed, topSpeed);
+    game.craft.speed = clampFloat(game.craft.speed, -topSpeed, topSpeed);
 }
 
 void moveCraft()
 {
-    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
-    float speed = camera->speed;
-    float nx = camera->x + (float)(sin(yaw) * cos(pitch) * speed);
-    float nz = camera->z + (float)(cos(yaw) * cos(pitch) * speed);
-    float ny = game.settings.oldSchool ? camera->y + camera->torque
-                                       : camera->y + (float)(sin(pitch) * speed);
+    double yaw = game.craft.yaw * 3.14159 / 180, pitch = game.craft.pitch * 3.14159 / 180;
+    float speed = game.craft.speed;
+    float nx = game.craft.x + (float)(sin(yaw) * cos(pitch) * speed);
+    float nz = game.craft.z + (float)(cos(yaw) * cos(pitch) * speed);
+    float ny = game.settings.oldSchool ? game.craft.y + game.craft.torque
+                                       : game.craft.y + (float)(sin(pitch) * speed);
     if (craftHitsBuilding(nx, ny, nz))
         return;
-    camera->x = nx;
-    camera->y = ny;
-    camera->z = nz;
+    game.craft.x = nx;
+    game.craft.y = ny;
+    game.craft.z = nz;
 }
 
 void clampCraft()
 {
     const CityBounds &b = game.cityBounds;
-    camera->x = clampFloat(camera->x, b.minX, b.maxX);
-    camera->y = clampFloat(camera->y, highestFlight, lowestFlight);
-    camera->z = clampFloat(camera->z, b.minZ, b.maxZ);
+    game.craft.x = clampFloat(game.craft.x, b.minX, b.maxX);
+    game.craft.y = clampFloat(game.craft.y, highestFlight, lowestFlight);
+    game.craft.z = clampFloat(game.craft.z, b.minZ, b.maxZ);
 }
 
 // The same box test as the beam's: the first standing building in strip order.
@@ -237,17 +237,17 @@ bool craftHitsBuilding(float nx, float ny, float nz)
 // Moves the craft back along its motion by three times its speed.
 static void pushCraftBack()
 {
-    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
-    float back = pushBack * camera->speed;
-    camera->x += (float)(sin(yaw) * cos(pitch) * back);
-    camera->y = camera->y + (float)(sin(pitch) * back);
-    camera->z += (float)(cos(yaw) * cos(pitch) * back);
+    double yaw = game.craft.yaw * 3.14159 / 180, pitch = game.craft.pitch * 3.14159 / 180;
+    float back = pushBack * game.craft.speed;
+    game.craft.x += (float)(sin(yaw) * cos(pitch) * back);
+    game.craft.y = game.craft.y + (float)(sin(pitch) * back);
+    game.craft.z += (float)(cos(yaw) * cos(pitch) * back);
 }
 
 static void land(bool isFuelDepot)
 {
-    camera->speed = 0;
-    camera->y = camera->y - 1;  // resting one unit above the roof
+    game.craft.speed = 0;
+    game.craft.y = game.craft.y - 1;  // resting one unit above the roof
     if (!isFuelDepot)
         return;
     playOnce(game.samples.refuel);
@@ -260,7 +260,7 @@ static void collisionEnding(bool headOn)
     if (game.settings.difficulty == hardDifficulty)
         applyDamage(hardCollisionDamage);
     else
-        applyDamage((int)(fabsf(camera->speed) * (headOn ? 2 : 1)));
+        applyDamage((int)(fabsf(game.craft.speed) * (headOn ? 2 : 1)));
 }
 
 // Down onto a roof: a gentle touch lands, anything else bounces off it.
@@ -272,35 +272,35 @@ static void roofContact(bool isFuelDepot)
         return;
     }
     if (game.settings.oldSchool) {
-        if (camera->torque < landingTorque && fabsf(camera->speed) <= landingSpeed) {
-            camera->torque = 0;
+        if (game.craft.torque < landingTorque && fabsf(game.craft.speed) <= landingSpeed) {
+            game.craft.torque = 0;
             land(isFuelDepot);
             return;
         }
-        camera->y = camera->y - 1;
+        game.craft.y = game.craft.y - 1;
         game.recoveryMode = 1;
         game.collisionFlag = true;
-        applyDamage((int)camera->torque);
+        applyDamage((int)game.craft.torque);
         return;
     }
-    if (fabsf(camera->pitch) <= landingPitch && fabsf(camera->speed) <= landingSpeed) {
-        camera->pitch = 0;
+    if (fabsf(game.craft.pitch) <= landingPitch && fabsf(game.craft.speed) <= landingSpeed) {
+        game.craft.pitch = 0;
         land(isFuelDepot);
         return;
     }
-    float p = camera->pitch;
+    float p = game.craft.pitch;
     if (p > 0) {
         game.recoveryTarget = subAngle360(p, 2 * p);
         game.recoveryTurnUp = false;
     } else {
         game.recoveryTarget = addAngle360(p, 2 * p);
-        if (camera->pitch > pitchDownLimit && camera->pitch < pitchUpLimit)
-            camera->pitch = pitchUpLimit;
+        if (game.craft.pitch > pitchDownLimit && game.craft.pitch < pitchUpLimit)
+            game.craft.pitch = pitchUpLimit;
         game.recoveryTurnUp = true;
     }
     pushCraftBack();
     game.recoveryMode = 3;
-    camera->speed = camera->speed * bounceKeep;
+    game.craft.speed = game.craft.speed * bounceKeep;
     collisionEnding(true);
 }
 
@@ -312,16 +312,16 @@ static bool inRange(float v, float low, float high)
 // Against a wall: turn away from it, mirrored in the wall, the shorter way.
 static void wallContact(float minX, float minZ, float maxX, float maxZ)
 {
-    float yaw = camera->yaw;
+    float yaw = game.craft.yaw;
     if (yaw == 0 || yaw == 90 || yaw == 180 || yaw == 270 || yaw == 360) {
         game.recoveryMode = 1;
-        camera->speed = -camera->speed;
+        game.craft.speed = -game.craft.speed;
         collisionEnding(true);
         return;
     }
     bool alongX = inRange(yaw, 45, 135) || inRange(yaw, 225, 315);
-    bool withinX = minX <= camera->x && camera->x <= maxX;
-    bool withinZ = minZ <= camera->z && camera->z <= maxZ;
+    bool withinX = minX <= game.craft.x && game.craft.x <= maxX;
+    bool withinZ = minZ <= game.craft.z && game.craft.z <= maxZ;
     bool headOn = false, faceFound = true;
     if (withinX)
         headOn = !alongX;
@@ -331,13 +331,13 @@ static void wallContact(float minX, float minZ, float maxX, float maxZ)
         faceFound = false;
     if (!faceFound) {
         game.recoveryMode = 1;
-        camera->speed = -camera->speed;
+        game.craft.speed = -game.craft.speed;
         collisionEnding(false);
         return;
     }
     game.recoveryMode = 2;
     pushCraftBack();
-    camera->speed = camera->speed * bounceKeep;
+    game.craft.speed = game.craft.speed * bounceKeep;
     float target = alongX ? (headOn ? 360 - yaw : 180 - yaw) : (headOn ? 180 - yaw : 360 - yaw);
     game.recoveryTarget = target < 0 ? target + 360 : target;
     int octant = (int)(yaw / 45) % 8;  // [0,45) is 0, [45,90) is 1, ...
@@ -349,8 +349,8 @@ void resolveBuildingCollision(float minX, float minAlt, float minZ, float maxX, 
                               float maxZ, bool isFuelDepot)
 {
     (void)minAlt;
-    if (minX <= camera->x && camera->x <= maxX && -camera->y >= maxAlt && minZ <= camera->z &&
-        camera->z <= maxZ)
+    if (minX <= game.craft.x && game.craft.x <= maxX && -game.craft.y >= maxAlt && minZ <= game.craft.z &&
+        game.craft.z <= maxZ)
         roofContact(isFuelDepot);
     else
         wallContact(minX, minZ, maxX, maxZ);
@@ -390,14 +390,14 @@ int crashWaitTicks()
 
 void crashStep()
 {
-    camera->yaw = addAngle360(camera->yaw, (float)game.settings.sensitivity);
-    camera->pitch = addAngle360(camera->pitch, crashPitchStep);
+    game.craft.yaw = addAngle360(game.craft.yaw, (float)game.settings.sensitivity);
+    game.craft.pitch = addAngle360(game.craft.pitch, crashPitchStep);
     keepPitchInRange();
-    if (camera->speed < crashTopSpeed)
-        camera->speed = camera->speed + crashSpeedGain;
+    if (game.craft.speed < crashTopSpeed)
+        game.craft.speed = game.craft.speed + crashSpeedGain;
     if (game.settings.oldSchool)
-        camera->torque = camera->torque + crashTorqueGain;
-    if (camera->y >= lowestFlight) {
+        game.craft.torque = game.craft.torque + crashTorqueGain;
+    if (game.craft.y >= lowestFlight) {
         destroyCraft();
         game.lives--;
     }
@@ -407,12 +407,12 @@ void recoveryTick()
 {
     if (!game.collisionFlag || game.recoveryMode != 1)
         return;
-    camera->speed *= recoveryDamping;
-    if (fabsf(camera->speed) < recoveryStopSpeed) {
-        camera->speed = 0;
+    game.craft.speed *= recoveryDamping;
+    if (fabsf(game.craft.speed) < recoveryStopSpeed) {
+        game.craft.speed = 0;
         game.collisionFlag = false;
         if (game.settings.oldSchool)
-            camera->torque = 0;
+            game.craft.torque = 0;
     }
 }
 
@@ -420,9 +420,9 @@ void recoveryTick()
 // the autopilot's approach, not while it falls.
 void fuelTick()
 {
-    if (!(camera->y < 0) || game.craftState != Flying)
+    if (!(game.craft.y < 0) || game.craftState != Flying)
         return;
-    game.fuel -= fabsf(camera->speed) * burnPerSpeed * game.difficultyFactor + idleBurn;
+    game.fuel -= fabsf(game.craft.speed) * burnPerSpeed * game.difficultyFactor + idleBurn;
     if (game.fuel < 0) {
         game.fuel = 0;
         startCrashing();

@@ -34,9 +34,9 @@ static void setDifficulty()
 
 void startLife()
 {
-    camera->x = 0, camera->y = -20.0f, camera->z = -20.0f;
-    camera->pitch = 30.0f, camera->yaw = 0, camera->roll = 0;
-    camera->torque = 0, camera->speed = 0;
+    game.craft.x = 0, game.craft.y = -20.0f, game.craft.z = -20.0f;
+    game.craft.pitch = 30.0f, game.craft.yaw = 0, game.craft.roll = 0;
+    game.craft.torque = 0, game.craft.speed = 0;
     game.craftState = Flying;
     game.fuel = 100.0f;
     startFuelTimer();

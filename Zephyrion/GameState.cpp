@@ -9,8 +9,7 @@ static const char *const craftStates[] = {"flying", "crashing", "destroyed", "on
 
 void describeGame(char *out, int size)
 {
-    const Camera none = {};
-    const Camera &c = camera ? *camera : none;
+    const Craft &c = game.craft;
     const char *craft = game.craftState >= Flying && game.craftState <= Autopilot
                             ? craftStates[game.craftState]
                             : "in no known state";
@@ -46,9 +45,9 @@ uint32_t hashGameState()
     s.add(game.enemiesRemaining), s.add(game.collisionFlag), s.add(game.beamActive);
     s.add(game.recoveryMode), s.add(game.recoveryTarget), s.add(game.recoveryTurnUp);
     s.add(game.lowFuelBlinkOn), s.add(game.lowFuelToggledMs);
-    if (camera)
-        s.add(camera->x), s.add(camera->y), s.add(camera->z), s.add(camera->yaw),
-            s.add(camera->pitch), s.add(camera->roll), s.add(camera->torque), s.add(camera->speed);
+    const Craft &c = game.craft;
+    s.add(c.x), s.add(c.y), s.add(c.z), s.add(c.yaw), s.add(c.pitch), s.add(c.roll), s.add(c.torque),
+        s.add(c.speed);
     for (int n = 0; n < game.enemyCount; n++) {
         const Enemy &e = game.enemies[n];
         s.add(e.state), s.add(e.blastGrowing), s.add(e.blastDistance), s.add(e.blastScale);

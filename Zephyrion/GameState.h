@@ -182,6 +182,19 @@ struct Crack {
 
 // ---- The game ----
 
+// The player's craft in the world. Each frame's camera is made from it, and
+// nothing of the picture ever writes it. Angles in degrees.
+struct Craft {
+    float x;       // east, world units
+    float y;       // down: the ground is y = 0, altitude is -y
+    float z;       // north
+    float yaw;     // heading, 0 north (+z), 90 east (+x), 0..360
+    float pitch;   // positive noses down, 0..360
+    float roll;    // banked in a turn, -10..10
+    float torque;  // vertical rate of the Old School controls, units a tick
+    float speed;   // forward speed, units a tick, -10..10
+};
+
 // What the craft is doing. Only Flying reads the controls.
 enum CraftState { Flying = 0, Crashing = 1, Destroyed = 2, Autopilot = 3 };
 
@@ -248,6 +261,7 @@ struct GameState {
     int citiesCleared = 0;            // cities cleared this game, 0 up: the level of the city in play
     int score = 0;                    // points; may fall below 0
     int ratingSum = 0;                // sum of the cleared cities' rating indexes, 0 up
+    Craft craft = {};                 // where it flies and how fast
     int craftState = Flying;          // CraftState; an empty tank may start the crash
     float fuel = 100.0f;              // percent, 0..100
     int damage = 0;                   // 0..50; 50 sends the craft down
@@ -295,8 +309,9 @@ struct GameState {
     int beamVoice = -1;               // voice of the looping beam-on-building sample, -1 when silent
 
     // Frames between ticks: the world as the last tick began (each enemy keeps its own)
-    Camera cameraBefore = {};         // the camera as the last tick began
-    bool cameraCut = false;           // it jumped in the last tick: frames show it where it landed
+    Craft craftBefore = {};           // the craft as the last tick began
+    bool craftCut = false;            // it jumped in the last tick: frames show it where it landed
+    Craft craftSeen = {};             // the craft as the frame being drawn shows it
     float between = 1;                // where the frame being drawn lies between the last two
                                       // ticks, 0..1; 1, the last tick's world, outside a frame
 

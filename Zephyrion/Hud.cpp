@@ -77,12 +77,13 @@ static void drawCracks()
 static void drawBlips(int cx, int cy)
 {
     float s = h(game.bitmaps.radar) / 2.0f / radarRange;
+    const Craft &c = craftSeen();
     for (int n = 0; n < game.enemyCount; n++) {
         const Enemy &e = game.enemies[n];
         if (e.state != EnemyActive)
             continue;
         Transform at = cubeSeen(e, 0);
-        float dx = at.x - camera->x, dz = camera->z - at.z;
+        float dx = at.x - c.x, dz = c.z - at.z;
         if (sqrtf(dx * dx + dz * dz) < radarRange)
             putpixel(game.backBuffer, (int)(cx + s * dx), (int)(cy + s * dz), makecol(0, 0, 0));
     }
@@ -102,10 +103,11 @@ static void fuelArrow()
     const CityCell &depot = game.city[game.fuelDepotIndex % citySlots][game.fuelDepotIndex / citySlots];
     if (!depot.quad)
         return;
-    float dx = depot.quad->transform.x - camera->x, dz = depot.quad->transform.z - camera->z;
+    const Craft &c = craftSeen();
+    float dx = depot.quad->transform.x - c.x, dz = depot.quad->transform.z - c.z;
     float b = (float)(180 - atan2(dz, dx) * 180 / hudPi);
     b = addAngle360(b, 270);
-    b = subAngle360(b, camera->yaw);
+    b = subAngle360(b, c.yaw);
     place(game.bitmaps.fuelDir, game.backBuffer->w / 2, game.backBuffer->h / 2, b);
 }
 
@@ -163,6 +165,7 @@ static void drawTexts()
 void drawHud(int autopilot)
 {
     const Bitmaps &b = game.bitmaps;
+    const Craft &c = craftSeen();
     int W = game.backBuffer->w, H = game.backBuffer->h;
     int cx = W / 2, cy = H - h(b.radarDir) / 2;
     int upperBar = H - h(b.radarDir) + barRise, lowerBar = H - barRise;
@@ -179,19 +182,19 @@ void drawHud(int autopilot)
         pivot_sprite(game.backBuffer, b.hudBar, 0, lowerBar, 0, b.hudBar->h / 2, 0);
     }
     place(b.radarDir, cx, cy);
-    place(b.radar, cx, cy, camera->yaw);
+    place(b.radar, cx, cy, c.yaw);
     drawBlips(cx, cy);
     place(b.speedo, xS, cy);
-    needle(xS, cy, 0, -needleLength, speedNeedlePerUnit * camera->speed);
+    needle(xS, cy, 0, -needleLength, speedNeedlePerUnit * c.speed);
     if (!game.settings.oldSchool) {
         place(b.pitch, xP, cy);
-        needle(xP - w(b.pitch) / 2 + pitchPivotInset, cy, pitchNeedleLength, 0, camera->pitch);
+        needle(xP - w(b.pitch) / 2 + pitchPivotInset, cy, pitchNeedleLength, 0, c.pitch);
     } else {
         place(b.torque, xT, cy);
-        needle(xT, cy, 0, -needleLength, torqueNeedlePerUnit * camera->torque);
+        needle(xT, cy, 0, -needleLength, torqueNeedlePerUnit * c.torque);
     }
     place(b.altimeter, xA, cy);
-    needle(xA, cy, 0, -needleLength, altitudeNeedlePerUnit * camera->y);
+    needle(xA, cy, 0, -needleLength, altitudeNeedlePerUnit * c.y);
     place(b.damage, xD, cy);
     levelMarker(b.damage, xD, cy, h(b.damage) / maxDamage, (float)game.damage);
     place(b.fuel, xF, cy);

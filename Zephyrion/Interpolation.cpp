@@ -30,9 +30,8 @@ float angleBetween(float from, float to, float part)
 
 void keepTickStart()
 {
-    if (camera)
-        game.cameraBefore = *camera;
-    game.cameraCut = false;
+    game.craftBefore = game.craft;
+    game.craftCut = false;
     for (int n = 0; n < game.enemyCount; n++) {
         Enemy &e = game.enemies[n];
         EnemyBefore &b = e.before;
@@ -46,14 +45,14 @@ void keepTickStart()
 
 void cutCamera()
 {
-    game.cameraCut = true;
+    game.craftCut = true;
 }
 
-Camera cameraBetween(const Camera &from, const Camera &to, float part)
+Craft craftBetween(const Craft &from, const Craft &to, float part)
 {
     if (part >= 1)
         return to;
-    Camera c = to;
+    Craft c = to;
     c.x = partWay(from.x, to.x, part);
     c.y = partWay(from.y, to.y, part);
     c.z = partWay(from.z, to.z, part);
@@ -91,17 +90,20 @@ void blastSeen(const Enemy &e, float *distance, float *spin, float *scale)
     *scale = partWay(b.blastScale, e.blastScale, part);
 }
 
-SeenBetweenTicks::SeenBetweenTicks(float part) : craft(camera)
+const Craft &craftSeen()
+{
+    return game.between < 1 ? game.craftSeen : game.craft;
+}
+
+SeenBetweenTicks::SeenBetweenTicks(float part)
 {
     game.between = part;
-    if (!craft)
-        return;
-    seen = cameraBetween(game.cameraBefore, *craft, game.cameraCut ? 1 : part);
-    camera = &seen;
+    game.craftSeen = craftBetween(game.craftBefore, game.craft, game.craftCut ? 1 : part);
+    const Craft &c = game.craftSeen;
+    lookFrom({c.x, c.y, c.z, c.yaw, c.pitch, c.roll});
 }
 
 SeenBetweenTicks::~SeenBetweenTicks()
 {
-    camera = craft;
     game.between = 1;
 }

@@ -8,6 +8,7 @@
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Interpolation.h"
 
 static const int logoTop = 15;
 
@@ -19,12 +20,13 @@ int keyboardScancode()
 
 void resetTitleCamera()
 {
-    camera->x = 0, camera->y = -500, camera->z = -800;
-    camera->pitch = 30, camera->yaw = 0, camera->roll = 0;
+    game.craft.x = 0, game.craft.y = -500, game.craft.z = -800;
+    game.craft.pitch = 30, game.craft.yaw = 0, game.craft.roll = 0;
 }
 
 void drawTitleCity()
 {
+    SeenBetweenTicks seen(1);
     clear_bitmap(game.backBuffer);
     clearZBuffer();
     drawCity();

@@ -87,6 +87,7 @@ static bool switchDisplayMode(KeySource)
     }
     if (!loadGraphics())
         return false;
+    game.craft = {};  // the title's craft starts afresh, still
     resetTitleCamera();
     return true;
 }

@@ -124,21 +124,21 @@ static void runSequence(Tick tick, Draw draw)
 // One tick of the descent; false once it is down, or the program is to end.
 static bool approachTick(Approach &a)
 {
-    if (camera->y >= flyingHeight)
+    if (game.craft.y >= flyingHeight)
         return false;
     if (nextTickCommand(false).buttons & CmdQuit)
         return false;
-    if (camera->z < flyingHeight)
-        camera->z += glideStep;
-    if (camera->pitch > 0)
-        camera->pitch = subAngle360(camera->pitch, 1);
+    if (game.craft.z < flyingHeight)
+        game.craft.z += glideStep;
+    if (game.craft.pitch > 0)
+        game.craft.pitch = subAngle360(game.craft.pitch, 1);
     autopilotTick(a.blink, true);
     if (game.firstApproach && game.gameMs - a.briefingStep > briefingStepMs) {
         a.briefingStep = game.gameMs;
         if (++a.briefing <= briefingLines)
             playOnce(game.samples.briefing);
     }
-    camera->y = camera->y + descentStep;
+    game.craft.y = game.craft.y + descentStep;
     return true;
 }
 
@@ -158,11 +158,11 @@ void approachCity()
 {
     InLoop here("approach");
     Approach a;
-    camera->z = approachStartZ;
+    game.craft.z = approachStartZ;
     float viewDistance = getViewDistance();
     setViewDistance(sequenceViewDistance);
     game.craftState = Autopilot;
-    camera->y = approachStartY;
+    game.craft.y = approachStartY;
     runSequence([&] { return approachTick(a); }, [&] { drawApproachFrame(a); });
     setViewDistance(viewDistance);
     game.craftState = Flying;
@@ -171,20 +171,20 @@ void approachCity()
 // One tick of the climb out; false once it is out, or the program is to end.
 static bool exitTick(Blink &blink)
 {
-    if (camera->y <= exitTopY)
+    if (game.craft.y <= exitTopY)
         return false;
     if (nextTickCommand(false).buttons & CmdQuit)
         return false;
-    if (camera->pitch < restingPitch || camera->pitch >= steepestUp)
-        camera->pitch = addAngle360(camera->pitch, 1);
-    if (camera->yaw > 0 && camera->yaw <= 180)
-        camera->yaw = camera->yaw - 1;
-    else if (camera->yaw != 0)
-        camera->yaw = addAngle360(camera->yaw, 1);
-    if (camera->z > exitBackZ)
-        camera->z -= exitBackStep;
+    if (game.craft.pitch < restingPitch || game.craft.pitch >= steepestUp)
+        game.craft.pitch = addAngle360(game.craft.pitch, 1);
+    if (game.craft.yaw > 0 && game.craft.yaw <= 180)
+        game.craft.yaw = game.craft.yaw - 1;
+    else if (game.craft.yaw != 0)
+        game.craft.yaw = addAngle360(game.craft.yaw, 1);
+    if (game.craft.z > exitBackZ)
+        game.craft.z -= exitBackStep;
     autopilotTick(blink, false);
-    camera->y = camera->y - climbStep;
+    game.craft.y = game.craft.y - climbStep;
     return true;
 }
 

@@ -113,10 +113,10 @@ static void killEnemy(int index)
 
 bool fireBeam()
 {
-    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
+    double yaw = game.craft.yaw * 3.14159 / 180, pitch = game.craft.pitch * 3.14159 / 180;
     float dx = (float)(sin(yaw) * cos(pitch)), dy = (float)sin(pitch),
           dz = (float)(cos(yaw) * cos(pitch));
-    float x = camera->x, y = camera->y, z = camera->z;
+    float x = game.craft.x, y = game.craft.y, z = game.craft.z;
     for (int t = 0; t < beamReach; t++) {
         x += dx, y += dy, z += dz;
         for (int k = 0; k < game.enemyCount; k++)

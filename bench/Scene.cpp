@@ -40,16 +40,17 @@ void setUpScene(int colourDepth)
 
 void viewFrom(View view)
 {
-    camera->x = 0;
-    camera->yaw = camera->roll = 0;
+    game.craft.x = 0;
+    game.craft.yaw = game.craft.roll = 0;
     if (view == TitleView)
-        camera->y = -500, camera->z = -800, camera->pitch = 30;
+        game.craft.y = -500, game.craft.z = -800, game.craft.pitch = 30;
     else
-        camera->y = -20, camera->z = -20, camera->pitch = 0;
+        game.craft.y = -20, game.craft.z = -20, game.craft.pitch = 0;
 }
 
 void renderFrame()
 {
+    SeenBetweenTicks seen(1);
     clear_bitmap(game.backBuffer);
     clearZBuffer();
     drawCity();
@@ -80,7 +81,7 @@ bool setUpPlay(int colourDepth, const char *runtimeDir)
     return true;
 }
 
-void renderPlayFrame()
+static void drawPlay()
 {
     clear_bitmap(game.backBuffer);
     clearZBuffer();
@@ -90,19 +91,25 @@ void renderPlayFrame()
     drawBeams();
 }
 
+void renderPlayFrame()
+{
+    SeenBetweenTicks seen(1);
+    drawPlay();
+}
+
 void setUpBetweenTicks()
 {
-    camera->yaw = 358, camera->speed = -4;  // backing away from the wall ahead
+    game.craft.yaw = 358, game.craft.speed = -4;  // backing away from the wall ahead
     keepTickStart();
     moveCraft();
-    camera->yaw = 2;
+    game.craft.yaw = 2;
     moveEnemies();
 }
 
 void renderPlayFrameBetween()
 {
     SeenBetweenTicks seen(0.5f);
-    renderPlayFrame();
+    drawPlay();
 }
 
 static BITMAP *desktop;

@@ -76,7 +76,7 @@ TEST_F(GameLoop, EscapeEndsTheFramesAfterThePassAlsoWhileFalling)
 {
     ASSERT_TRUE(setupEnemies());
     game.craftState = Flying;
-    camera->x = 0, camera->y = -250, camera->z = -20;
+    game.craft.x = 0, game.craft.y = -250, game.craft.z = -20;
     holdKey(KEY_ESC, true);
     uint32_t before = game.frameCount;
     EXPECT_EQ(EscapePressed, runCityFrames());
@@ -92,8 +92,8 @@ TEST_F(GameLoop, ThePassThatKillsTheLastEnemyEndsTheFrames)
 {
     ASSERT_TRUE(setupEnemies());
     const CityBounds &b = game.cityBounds;
-    camera->x = b.minX, camera->y = -250, camera->z = b.minZ;  // west of every building
-    camera->yaw = 0, camera->pitch = 0, camera->speed = 0;
+    game.craft.x = b.minX, game.craft.y = -250, game.craft.z = b.minZ;  // west of every building
+    game.craft.yaw = 0, game.craft.pitch = 0, game.craft.speed = 0;
     for (int n = 1; n < game.enemyCount; n++)
         game.enemies[n].state = EnemyGone;
     Enemy &last = game.enemies[0];
@@ -127,13 +127,13 @@ TEST_F(GameLoop, TheApproachDescendsIn160FramesAndHandsOver)
     game.settings.smoothMotion = smoothMotionOff;  // one frame a tick, each resting 10 ms
     ASSERT_TRUE(setupEnemies());
     game.firstApproach = false;
-    camera->pitch = 30, camera->yaw = 0;
+    game.craft.pitch = 30, game.craft.yaw = 0;
     setViewDistance(1500);
     uint32_t start = game.msTicks;
     approachCity();
     EXPECT_GE(game.msTicks - start, 160u * 10);  // 160 frames of at least 10 ms
-    EXPECT_EQ(-20, camera->y);
-    EXPECT_EQ(0, camera->pitch);  // levelled out a degree a frame
+    EXPECT_EQ(-20, game.craft.y);
+    EXPECT_EQ(0, game.craft.pitch);  // levelled out a degree a frame
     EXPECT_EQ(Flying, game.craftState);
     EXPECT_EQ(1500, getViewDistance());
 }
@@ -169,15 +169,15 @@ TEST_F(GameLoop, TheExitTurnsTheShorterWayClimbsAndPaysOnce)
     game.settings.smoothMotion = smoothMotionOff;  // one frame a tick, each resting 10 ms
     ASSERT_TRUE(setupEnemies());
     for (float yaw : {190.0f, 170.0f}) {
-        camera->yaw = yaw, camera->pitch = 0, camera->y = -20, camera->z = 300;
+        game.craft.yaw = yaw, game.craft.pitch = 0, game.craft.y = -20, game.craft.z = 300;
         game.score = 40;
         setViewDistance(1500);
         uint32_t start = game.msTicks;
         exitCity(0);
         EXPECT_GE(game.msTicks - start, 220u * 10) << yaw;  // 220 frames of at least 10 ms
-        EXPECT_LE(camera->y, -2000) << yaw;
-        EXPECT_EQ(0, camera->yaw) << yaw;
-        EXPECT_EQ(30, camera->pitch) << yaw;
+        EXPECT_LE(game.craft.y, -2000) << yaw;
+        EXPECT_EQ(0, game.craft.yaw) << yaw;
+        EXPECT_EQ(30, game.craft.pitch) << yaw;
         EXPECT_EQ(540, game.score) << yaw;
         EXPECT_EQ(Autopilot, game.craftState);
         EXPECT_EQ(1500, getViewDistance());
@@ -209,7 +209,7 @@ TEST_F(GameLoop, AClearedCityIsRatedAsItWasWhenTheLastEnemyWent)
         c.state = n < 4 ? BuildingDestroyed : BuildingExploding;
         c.blastScale = 0.025f;  // three collapse ticks from its end
     }
-    camera->y = -20, camera->z = 300, camera->yaw = 0;
+    game.craft.y = -20, game.craft.z = 300, game.craft.yaw = 0;
     game.ratingSum = 0;
     EXPECT_TRUE(nextCity());
     EXPECT_EQ(0, game.ratingSum);

@@ -30,7 +30,7 @@ class Hud : public GameScreen {
         game.enemyCount = 0;
         game.lives = 3, game.enemiesRemaining = 0, game.damage = 0, game.fuel = 100;
         game.crackCount = 0, game.collisionFlag = false, game.craftState = Flying;
-        camera->x = 0, camera->y = -100, camera->z = -20, camera->yaw = 0, camera->pitch = 0;
+        game.craft.x = 0, game.craft.y = -100, game.craft.z = -20, game.craft.yaw = 0, game.craft.pitch = 0;
         clear_to_color(game.backBuffer, paper);
     }
     void TearDown() override
@@ -148,7 +148,7 @@ TEST_F(Hud, RadarShowsActiveEnemiesInsideItsRangeOnly)
     Enemy &e = game.enemies[0];
     auto place = [&](float east, float north, int state) {
         for (Quad *cube : e.cubes)
-            cube->transform.x = camera->x + east, cube->transform.z = camera->z + north;
+            cube->transform.x = game.craft.x + east, cube->transform.z = game.craft.z + north;
         e.state = state;
         drawHud(1);
     };

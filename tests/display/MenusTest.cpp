@@ -103,17 +103,17 @@ TEST_F(Menus, TogglingSystemTwiceReloadsEverythingAtEachSize)
     EXPECT_NE(nullptr, game.gameFont);
     EXPECT_NE(nullptr, game.bitmaps.radar);
     EXPECT_NE(nullptr, game.bitmaps.logo);
-    EXPECT_EQ(-500, camera->y);  // back at the title camera
+    EXPECT_EQ(-500, game.craft.y);  // back at the title camera
 
     script = Script();
-    camera->y = -20;
+    game.craft.y = -20;
     play({KEY_ENTER});
     EXPECT_TRUE(gameOptions(scripted));
     EXPECT_FALSE(game.settings.lowSpeedPC);
     EXPECT_EQ(800, displayPicture()->w);
     EXPECT_EQ(800, game.backBuffer->w);
     EXPECT_NE(nullptr, game.bitmaps.hudBar);
-    EXPECT_EQ(-500, camera->y);
+    EXPECT_EQ(-500, game.craft.y);
 }
 
 // A colour depth no mode has makes both the new mode and the way back fail:

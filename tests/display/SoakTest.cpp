@@ -66,7 +66,7 @@ TEST_F(Soak, ThirteenRoundsOfCitiesAndCrashesKeepTheHeapFlat)
     int crashes = 0;
     for (int round = 0; round < rounds; round++) {
         startLife();
-        camera->pitch = 0;  // level, facing the first street's buildings
+        game.craft.pitch = 0;  // level, facing the first street's buildings
         startShot();
         for (int i = 0; i < 8; i++)
             drawBeams();

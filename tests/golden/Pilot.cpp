@@ -68,22 +68,22 @@ int16_t travel(float t)
 // Turns toward a heading: full travel while far off, then just enough.
 void steerTo(TickCommand &cmd, float heading)
 {
-    cmd.turn = travel(turnBetween(heading, camera->yaw) / (float)game.settings.sensitivity);
+    cmd.turn = travel(turnBetween(heading, game.craft.yaw) / (float)game.settings.sensitivity);
 }
 
 void holdSpeed(TickCommand &cmd, float speed)
 {
-    if (camera->speed < speed - 0.25f)
+    if (game.craft.speed < speed - 0.25f)
         cmd.buttons |= CmdFaster;
-    else if (camera->speed > speed + 0.25f)
+    else if (game.craft.speed > speed + 0.25f)
         cmd.buttons |= CmdSlower;
 }
 
 // Old School: the torque that sinks (or climbs) toward a height.
 void holdHeight(TickCommand &cmd, float y)
 {
-    float rate = clampf((y - camera->y) / 8, -4, 4);
-    cmd.forward = travel((rate - camera->torque) / 2);
+    float rate = clampf((y - game.craft.y) / 8, -4, 4);
+    cmd.forward = travel((rate - game.craft.torque) / 2);
 }
 
 const Enemy *nearestEnemy()
@@ -95,7 +95,7 @@ const Enemy *nearestEnemy()
         if (e.state != EnemyActive)
             continue;
         const Transform &t = e.cubes[0]->transform;
-        float d = hypotf(hypotf(t.x - camera->x, t.z - camera->z), t.y - camera->y);
+        float d = hypotf(hypotf(t.x - game.craft.x, t.z - game.craft.z), t.y - game.craft.y);
         if (d < best)
             best = d, nearest = &e;
     }
@@ -105,7 +105,7 @@ const Enemy *nearestEnemy()
 // The pitch as degrees the nose is down, -80 .. 30.
 float noseDown()
 {
-    return camera->pitch > 180 ? camera->pitch - 360 : camera->pitch;
+    return game.craft.pitch > 180 ? game.craft.pitch - 360 : game.craft.pitch;
 }
 
 // Where an enemy will be when the beam is tested: after its move this tick.
@@ -119,11 +119,11 @@ void lead(const Enemy &e, float &x, float &y, float &z)
 // The beam as the game marches it: does it meet the enemy before a building?
 bool inTheSights(const Enemy &e, float x, float y, float z)
 {
-    double yaw = camera->yaw * 3.14159 / 180, pitch = camera->pitch * 3.14159 / 180;
+    double yaw = game.craft.yaw * 3.14159 / 180, pitch = game.craft.pitch * 3.14159 / 180;
     float dx = (float)(sin(yaw) * cos(pitch)), dy = (float)sin(pitch),
           dz = (float)(cos(yaw) * cos(pitch));
     float reach = 6 * e.cubes[0]->transform.scale;
-    float px = camera->x, py = camera->y, pz = camera->z;
+    float px = game.craft.x, py = game.craft.y, pz = game.craft.z;
     for (int t = 0; t < 750; t++) {
         px += dx, py += dy, pz += dz;
         if (fabsf(px - x) <= reach && fabsf(py - y) <= reach && fabsf(pz - z) <= reach)
@@ -141,26 +141,26 @@ TickCommand hunt()
 {
     TickCommand cmd = {};
     const float post = -280;  // y of the hover
-    if (camera->y > post + 50)
+    if (game.craft.y > post + 50)
         phase = 0;  // a new life, low on the city's edge
     if (phase == 0) {         // face south, away from the buildings, and climb
         steerTo(cmd, 180);
-        if (fabsf(turnBetween(180, camera->yaw)) < 1) {
+        if (fabsf(turnBetween(180, game.craft.yaw)) < 1) {
             cmd.forward = travel((-80 - noseDown()) / 3);  // the nose all the way up
-            holdSpeed(cmd, camera->y > post ? 2.0f : 0.0f);
+            holdSpeed(cmd, game.craft.y > post ? 2.0f : 0.0f);
         }
-        if (camera->y <= post + 2)
+        if (game.craft.y <= post + 2)
             phase = 1;
         return cmd;
     }
-    if (camera->speed != 0)
+    if (game.craft.speed != 0)
         cmd.buttons |= CmdStop;
     const Enemy *e = nearestEnemy();
     if (!e)
         return cmd;
     float x, y, z;
     lead(*e, x, y, z);
-    float dx = x - camera->x, dy = y - camera->y, dz = z - camera->z;
+    float dx = x - game.craft.x, dy = y - game.craft.y, dz = z - game.craft.z;
     float pitch = clampf(atan2f(dy, hypotf(dx, dz)) * 180 / pi, -80, 30);
     steerTo(cmd, headingTo(dx, dz));
     cmd.forward = travel((pitch - noseDown()) / 3);
@@ -184,28 +184,28 @@ TickCommand toTheDepot()
     float x = d.quad->transform.x, z = d.quad->transform.z + d.depth / 2;
     float above = -d.height - 40;
     holdHeight(cmd, above);
-    if (camera->z < 0 && camera->y > above + 5)
+    if (game.craft.z < 0 && game.craft.y > above + 5)
         return cmd;  // up first, in place
-    float dx = x - camera->x;
-    if (fabsf(dx) > 3 && camera->z < 0) {  // along the edge
+    float dx = x - game.craft.x;
+    if (fabsf(dx) > 3 && game.craft.z < 0) {  // along the edge
         float heading = dx > 0 ? 90 : 270;
         steerTo(cmd, heading);
-        if (fabsf(turnBetween(heading, camera->yaw)) < 1)
+        if (fabsf(turnBetween(heading, game.craft.yaw)) < 1)
             holdSpeed(cmd, fabsf(dx) > 60 ? 4.0f : 1.0f);
-        else if (camera->speed != 0)
+        else if (game.craft.speed != 0)
             cmd.buttons |= CmdStop;
         return cmd;
     }
-    float dz = z - camera->z;
+    float dz = z - game.craft.z;
     if (dz > 3) {  // north, over the roof
         steerTo(cmd, 0);
-        if (fabsf(turnBetween(0, camera->yaw)) < 1)
+        if (fabsf(turnBetween(0, game.craft.yaw)) < 1)
             holdSpeed(cmd, dz > 40 ? 2.0f : 1.0f);
-        else if (camera->speed != 0)
+        else if (game.craft.speed != 0)
             cmd.buttons |= CmdStop;
         return cmd;
     }
-    if (camera->speed != 0)
+    if (game.craft.speed != 0)
         cmd.buttons |= CmdStop;  // which takes the torque too
     else
         holdHeight(cmd, -d.height + 5);  // down onto it
@@ -223,20 +223,20 @@ TickCommand ram()
     if (phase == 1) {  // off the roof and back south, over the edge
         holdHeight(cmd, -depot().height - 40);
         steerTo(cmd, 180);
-        if (fabsf(turnBetween(180, camera->yaw)) < 1)
+        if (fabsf(turnBetween(180, game.craft.yaw)) < 1)
             holdSpeed(cmd, 2);
-        if (camera->z <= -19)
+        if (game.craft.z <= -19)
             phase = 2;
         return cmd;
     }
     holdHeight(cmd, -40);
-    if (camera->y < -45) {
-        if (camera->speed != 0)
+    if (game.craft.y < -45) {
+        if (game.craft.speed != 0)
             cmd.buttons |= CmdStop;
         return cmd;
     }
     steerTo(cmd, 0);
-    if (camera->yaw == 0 || camera->yaw == 360)
+    if (game.craft.yaw == 0 || game.craft.yaw == 360)
         holdSpeed(cmd, 10);
     return cmd;
 }
@@ -276,7 +276,7 @@ TickCommand pilot()
     }
     switch (phase) {
     case 0:  // wait a while, so that the tank is no longer full, then refuel
-        if (game.tick > 900 && game.fuel == 100.0f && camera->speed == 0)
+        if (game.tick > 900 && game.fuel == 100.0f && game.craft.speed == 0)
             nextPhase();
         return game.tick > 600 ? toTheDepot() : TickCommand{};
     case 1:

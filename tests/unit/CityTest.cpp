@@ -11,6 +11,7 @@
 #include "Std/3D.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Interpolation.h"
 
 namespace {
 
@@ -36,6 +37,11 @@ class City : public ::testing::Test {
         game.backBuffer = nullptr;
     }
     static CityCell &cell(int index) { return game.city[index % citySlots][index / citySlots]; }
+    static void drawCitySeen()  // from the craft, as a frame is
+    {
+        SeenBetweenTicks seen(1);
+        drawCity();
+    }
 };
 
 // Each cell draws its height, width, depth and street gap, in that order.
@@ -205,9 +211,9 @@ TEST_F(City, MarkersStandOnTheDepotsRoofCorners)
 TEST_F(City, MarkersSpinEveryTickOnlyWhileTheDepotStands)
 {
     buildCity();
-    camera->z = -800, camera->y = -500, camera->pitch = 30;
+    game.craft.z = -800, game.craft.y = -500, game.craft.pitch = 30;
     spinDepotMarkers();
-    drawCity();
+    drawCitySeen();
     EXPECT_FLOAT_EQ(3, game.depotPyramids[0]->transform.rotY);
     spinDepotMarkers();
     EXPECT_FLOAT_EQ(6, game.depotPyramids[3]->transform.rotY);
@@ -220,24 +226,24 @@ TEST_F(City, MarkersSpinEveryTickOnlyWhileTheDepotStands)
 TEST_F(City, DestroyedBuildingsAreNotDrawnAndExplodingOnesFlyApart)
 {
     buildCity();
-    camera->z = -800, camera->y = -500, camera->pitch = 30;
+    game.craft.z = -800, game.craft.y = -500, game.craft.pitch = 30;
     setViewDistance(10000);
     renderStats = RenderStats();
-    drawCity();
+    drawCitySeen();
     RenderStats standing = renderStats;
     for (int index = 0; index < 120; index++)
         cell(index).state = BuildingDestroyed;
     renderStats = RenderStats();
-    drawCity();
+    drawCitySeen();
     EXPECT_EQ(1, renderStats.triangles + renderStats.polygons);  // the ground plate alone
     cell(25).state = BuildingExploding;
     cell(25).blastDistance = 20;
-    camera->x = cell(25).quad->transform.x;  // straight ahead of it
-    camera->z = cell(25).quad->transform.z - 900;
-    camera->y = -cell(25).height / 2;
-    camera->pitch = 0;
+    game.craft.x = cell(25).quad->transform.x;  // straight ahead of it
+    game.craft.z = cell(25).quad->transform.z - 900;
+    game.craft.y = -cell(25).height / 2;
+    game.craft.pitch = 0;
     renderStats = RenderStats();
-    drawCity();
+    drawCitySeen();
     EXPECT_EQ(1 + 6, renderStats.triangles + renderStats.polygons);  // no culling for a blast
     EXPECT_GT(standing.polygons, 120);
 }
@@ -276,9 +282,9 @@ class CityWithoutMemory : public City {
 TEST_F(CityWithoutMemory, MissingBoxesAreLeftOutAndLogged)
 {
     buildCity();
-    camera->z = -800, camera->y = -500, camera->pitch = 30;
+    game.craft.z = -800, game.craft.y = -500, game.craft.pitch = 30;
     renderStats = RenderStats();
-    drawCity();
+    drawCitySeen();
     EXPECT_EQ(0, renderStats.triangles + renderStats.polygons);
     std::string log = readText("ErrorLog.txt");
     size_t quads = 0, at = 0;

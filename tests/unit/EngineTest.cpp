@@ -184,6 +184,7 @@ class Pipeline : public ::testing::Test {
         bmp = create_bitmap(800, 600);
         clear_to_color(bmp, paper);
         setupProjection(0, 0, 800, 600);
+        lookFrom(eye);
         createZBuffer(bmp);
         clearZBuffer();
         setViewDistance(1500);
@@ -224,19 +225,47 @@ class Pipeline : public ::testing::Test {
     long filled() const { return renderStats.triangles + renderStats.polygons; }
 
     BITMAP *bmp;
+    Camera eye = {};  // at the origin, looking north
     int paper = makecol(1, 2, 3);
     std::vector<Quad *> quads;
 };
 
-TEST_F(Pipeline, CameraAfterSetupLooksNorthFromTheOrigin)
+// Every shape of picture sees the 4:3 picture's height of view, and a wider
+// one more at the sides: a point shows at the same place measured in picture
+// heights from the centre. The viewport never moves the eye.
+TEST_F(Pipeline, TheLensKeepsTheClassicHeightOfViewAtEveryShape)
 {
-    camera->x = 5, camera->yaw = 90, camera->speed = 3, camera->torque = 2;
+    eye.x = 5, eye.yaw = 90;
+    lookFrom(eye);
+    const Vertex corner = {-230, -170, 600};  // near the 4:3 picture's top left, in the eye's frame
+    Transform still = {};
+    still.scale = 1;
+    auto shown = [&](int w, int h, float *x, float *y) {
+        setupProjection(0, 0, w, h);
+        lookFrom({});
+        V3D_f p;
+        projectVertices(still, 1, &corner, &p, 0);
+        persp_project_f(p.x, p.y, p.z, x, y);
+        *x = (*x - w / 2.0f) / h, *y = (*y - h / 2.0f) / h;
+    };
+    float x43, y43;
+    shown(800, 600, &x43, &y43);
+    EXPECT_EQ(36.0f, fieldOfView());
+    ASSERT_LT(x43, -0.5f);  // near the left edge, at -0.67
+    ASSERT_LT(y43, -0.35f);  // near the top, at -0.5
+    for (auto size : {std::make_pair(1067, 600), {1920, 1080}, {2560, 1080}, {640, 480}}) {
+        SCOPED_TRACE(std::to_string(size.first) + "x" + std::to_string(size.second));
+        float x, y;
+        shown(size.first, size.second, &x, &y);
+        EXPECT_NEAR(x43, x, 1e-3);  // Allegro centres an odd width on a whole pixel
+        EXPECT_NEAR(y43, y, 1e-3);
+    }
+    setupProjection(0, 0, 2560, 1080);
+    EXPECT_GT(fieldOfView(), 36.0f * 2560 / 1080 * 3 / 4 * 0.8f);
     setupProjection(0, 0, 800, 600);
-    EXPECT_EQ(800.0f / 600.0f, camera->aspect);
-    EXPECT_EQ(36.0f, camera->fov);
-    for (float v : {camera->x, (float)camera->y, camera->z, camera->yaw, camera->pitch, camera->roll,
-                    (float)camera->torque, (float)camera->speed})
-        EXPECT_EQ(0, v);
+    lookFrom(eye);
+    EXPECT_EQ(5, viewCamera().x);
+    EXPECT_EQ(90, viewCamera().yaw);
 }
 
 TEST_F(Pipeline, BoxWhollyBehindTheEyeDrawsNothing)
@@ -257,7 +286,8 @@ TEST_F(Pipeline, BoxWithOneCornerInFrontIsClippedAndDrawn)
     Quad *fromZero = createQuad(100, 100, 100, 0, 0, 0, 0);
     memcpy(q->vertices, fromZero->vertices, sizeof q->vertices);
     destroyQuad(fromZero);
-    camera->yaw = 9, camera->pitch = -23;
+    eye.yaw = 9, eye.pitch = -23;
+    lookFrom(eye);
     V3D_f p[8];
     ASSERT_EQ(7, projectVertices(q->transform, 8, q->vertices, p, 0));
     drawQuad(bmp, q);
@@ -267,8 +297,9 @@ TEST_F(Pipeline, BoxWithOneCornerInFrontIsClippedAndDrawn)
 
 TEST_F(Pipeline, BoxSeenFromOutsideFillsAtMostThreeFaces)
 {
-    camera->y = -150, camera->x = -150;
-    camera->yaw = 30, camera->pitch = 25;
+    eye.y = -150, eye.x = -150;
+    eye.yaw = 30, eye.pitch = 25;
+    lookFrom(eye);
     Quad *q = box(100, 0, 0, 300, makecol(250, 0, 40));
     drawQuad(bmp, q);
     EXPECT_EQ(3, filled());
@@ -318,7 +349,8 @@ TEST_F(Pipeline, ABlownBuildingsRoofFliesUpAndItsFloorDown)
     int roof = shadeColour(q->transform.colour, 5, false);
     int floor = shadeColour(q->transform.colour, 4, false);
     ASSERT_NE(roof, floor);
-    camera->y = -50;
+    eye.y = -50;
+    lookFrom(eye);
     drawQuadBlast(bmp, q, 80, 0, 1);
     auto count = [&](int colour, int y0, int y1) {
         int n = 0;
@@ -364,13 +396,15 @@ TEST_F(Pipeline, RectangleUnderTheEyeIsFilledFromEitherSide)
 {
     Rect *r = createRect(400, 400, 1, 0);
     r->transform.colour = makecol(30, 30, 30);
-    camera->y = -100, camera->pitch = 40;  // above, looking down
+    eye.y = -100, eye.pitch = 40;  // above, looking down
+    lookFrom(eye);
     drawRect(bmp, r);
     int fromAbove = inked();
     EXPECT_GT(fromAbove, 10000);
     clear_to_color(bmp, paper);
     clearZBuffer();
-    camera->y = 100, camera->pitch = -40;  // below, looking up
+    eye.y = 100, eye.pitch = -40;  // below, looking up
+    lookFrom(eye);
     drawRect(bmp, r);
     EXPECT_GT(inked(), 10000);
     destroyRect(r);
@@ -381,14 +415,16 @@ TEST_F(Pipeline, PyramidShowsItsSidesFromAboveAndNothingFromBelow)
     Pyramid *p = createPyramid(40, 40, 40, 1, 0, 1, 0);
     p->transform.z = 200;
     p->transform.colour = makecol(120, 0, 0);
-    camera->y = -80, camera->pitch = 20;  // above it, looking down at its sides
+    eye.y = -80, eye.pitch = 20;  // above it, looking down at its sides
+    lookFrom(eye);
     drawPyramid(bmp, p);
     EXPECT_GE(renderStats.triangles, 1);
     EXPECT_LE(renderStats.triangles, 3);
     renderStats = RenderStats();
     clear_to_color(bmp, paper);
     clearZBuffer();
-    camera->z = 200, camera->y = 150, camera->pitch = 280;  // under it, looking up at the base
+    eye.z = 200, eye.y = 150, eye.pitch = 280;  // under it, looking up at the base
+    lookFrom(eye);
     drawPyramid(bmp, p);
     EXPECT_EQ(0, filled());
     EXPECT_EQ(0, inked());
@@ -402,7 +438,8 @@ TEST_F(Pipeline, WallFillingTheViewLeavesNoEdgePixelUnfilled)
             SCOPED_TRACE("yaw " + std::to_string(yaw) + " pitch " + std::to_string(pitch));
             clear_to_color(bmp, paper);
             clearZBuffer();
-            camera->yaw = yaw, camera->pitch = pitch;
+            eye.yaw = yaw, eye.pitch = pitch;
+            lookFrom(eye);
             // A box so large that its near face, 100 units ahead, fills the view.
             float x = 0, y = 0, z = 0;
             moveAlongHeading(&x, &y, &z, yaw, pitch, 2100);

@@ -40,7 +40,7 @@ class Gameplay : public ::testing::Test {
         setViewDistance(1500);
         seedRandom(game.logicRandom, 7);
         buildCity();
-        camera->x = 0, camera->y = -100, camera->z = -20;
+        game.craft.x = 0, game.craft.y = -100, game.craft.z = -20;
         game.craftState = Flying;
         releaseKeys();
     }
@@ -59,9 +59,9 @@ class Gameplay : public ::testing::Test {
     static void overRoof(int index, float above)
     {
         const CityCell &c = cell(index);
-        camera->x = c.quad->transform.x;
-        camera->z = c.quad->transform.z + c.depth / 2;
-        camera->y = -c.height - above;
+        game.craft.x = c.quad->transform.x;
+        game.craft.z = c.quad->transform.z + c.depth / 2;
+        game.craft.y = -c.height - above;
     }
 };
 
@@ -69,7 +69,7 @@ class Gameplay : public ::testing::Test {
 
 TEST_F(Gameplay, RecoveryAtSpeedTenEndsOnTheEleventhTick)
 {
-    camera->speed = 10;
+    game.craft.speed = 10;
     game.collisionFlag = true;
     game.recoveryMode = 1;
     for (int tick = 1; tick <= 10; tick++) {
@@ -78,22 +78,22 @@ TEST_F(Gameplay, RecoveryAtSpeedTenEndsOnTheEleventhTick)
     }
     recoveryTick();
     EXPECT_FALSE(game.collisionFlag);
-    EXPECT_EQ(0, camera->speed);
+    EXPECT_EQ(0, game.craft.speed);
 }
 
 TEST_F(Gameplay, RecoveryWaitsForTheTurnToFinish)
 {
-    camera->speed = 10;
+    game.craft.speed = 10;
     game.collisionFlag = true;
     game.recoveryMode = 2;
     recoveryTick();
-    EXPECT_EQ(10, camera->speed);
+    EXPECT_EQ(10, game.craft.speed);
     game.settings.oldSchool = true;
     game.recoveryMode = 1;
-    camera->speed = 0.6f;
-    camera->torque = 4;
+    game.craft.speed = 0.6f;
+    game.craft.torque = 4;
     recoveryTick();
-    EXPECT_EQ(0, camera->torque);
+    EXPECT_EQ(0, game.craft.torque);
 }
 
 TEST_F(Gameplay, FuelBurnsByDifficultyAndSpeed)
@@ -103,10 +103,10 @@ TEST_F(Gameplay, FuelBurnsByDifficultyAndSpeed)
     for (int d = 0; d < 3; d++) {
         game.difficultyFactor = factor[d];
         game.fuel = 100;
-        camera->speed = 0;
+        game.craft.speed = 0;
         fuelTick();
         EXPECT_FLOAT_EQ(99.5f, game.fuel) << d;
-        camera->speed = -10;
+        game.craft.speed = -10;
         fuelTick();
         EXPECT_FLOAT_EQ(99.5f - fullSpeedBurn[d], game.fuel) << d;
     }
@@ -120,7 +120,7 @@ TEST_F(Gameplay, FuelHoldsUnderAutopilotWhileCrashingAndOnTheGround)
     game.craftState = Crashing;
     fuelTick();
     game.craftState = Flying;
-    camera->y = 0;
+    game.craft.y = 0;
     fuelTick();
     EXPECT_EQ(50, game.fuel);
 }
@@ -156,7 +156,7 @@ TEST_F(Gameplay, GameTimersFireInTheTickTheirPeriodEndsIn)
     startCollapseTimer();
     startFuelTimer();
     cell(12).state = BuildingExploding;
-    game.collisionFlag = true, game.recoveryMode = 1, camera->speed = 10;
+    game.collisionFlag = true, game.recoveryMode = 1, game.craft.speed = 10;
     game.difficultyFactor = 0;  // only the idle burn, whatever the recovery does to the speed
     auto ticks = [](int n) {
         for (int i = 0; i < n; i++)
@@ -247,41 +247,43 @@ TEST(FramePacing, TheSecondWindowSpansAWrapOfTheClock)
 TEST_F(Gameplay, AFrameBetweenTicksShowsTheWayThereButNotAJump)
 {
     ASSERT_TRUE(setupEnemies());
-    camera->x = 0, camera->yaw = 350, camera->pitch = 6, camera->speed = 2;
+    game.craft.x = 0, game.craft.yaw = 350, game.craft.pitch = 6, game.craft.speed = 2;
     keepTickStart();
     const Enemy &e = game.enemies[0];
     const Transform was = e.cubes[1]->transform;
     moveEnemies();
     const Transform now = e.cubes[1]->transform;
     ASSERT_NE(was.x, now.x);
-    camera->x = 10, camera->yaw = 10, camera->pitch = 354, camera->speed = 4;
+    game.craft.x = 10, game.craft.yaw = 10, game.craft.pitch = 354, game.craft.speed = 4;
     {
         SeenBetweenTicks seen(0.5f);
-        EXPECT_FLOAT_EQ(5, camera->x);
-        EXPECT_NEAR(0, fmodf(camera->yaw, 360), 1e-3);
-        EXPECT_NEAR(0, fmodf(camera->pitch, 360), 1e-3);
-        EXPECT_FLOAT_EQ(3, camera->speed);
+        EXPECT_FLOAT_EQ(5, craftSeen().x);
+        EXPECT_NEAR(0, fmodf(craftSeen().yaw, 360), 1e-3);
+        EXPECT_NEAR(0, fmodf(craftSeen().pitch, 360), 1e-3);
+        EXPECT_FLOAT_EQ(3, craftSeen().speed);
+        EXPECT_FLOAT_EQ(5, viewCamera().x);  // the frame is drawn from there
+        EXPECT_NEAR(0, fmodf(viewCamera().yaw, 360), 1e-3);
+        EXPECT_EQ(10, game.craft.x);  // and the craft itself stays where the tick left it
         Transform t = cubeSeen(e, 1);
         EXPECT_FLOAT_EQ((was.x + now.x) / 2, t.x);
         EXPECT_FLOAT_EQ((was.z + now.z) / 2, t.z);
         EXPECT_FLOAT_EQ((was.scale + now.scale) / 2, t.scale);
     }
-    EXPECT_EQ(10, camera->x);  // the craft's own camera is back
+    EXPECT_EQ(10, craftSeen().x);  // outside a frame, the craft as it is
     {
         SeenBetweenTicks seen(0.25f);
-        EXPECT_NEAR(355, camera->yaw, 1e-3);
+        EXPECT_NEAR(355, craftSeen().yaw, 1e-3);
     }
 
     const CityCell &c = cell(5);
-    camera->x = c.quad->transform.x, camera->z = c.quad->transform.z - 2;  // before its south wall
-    camera->y = -c.height / 2, camera->yaw = 30, camera->pitch = 0, camera->speed = 4;
+    game.craft.x = c.quad->transform.x, game.craft.z = c.quad->transform.z - 2;  // before its south wall
+    game.craft.y = -c.height / 2, game.craft.yaw = 30, game.craft.pitch = 0, game.craft.speed = 4;
     keepTickStart();
     moveCraft();
-    ASSERT_NE(game.cameraBefore.z, camera->z) << "pushed back";
-    Camera left = *camera;
+    ASSERT_NE(game.craftBefore.z, game.craft.z) << "pushed back";
     SeenBetweenTicks seen(0.5f);
-    EXPECT_EQ(left.z, camera->z);
-    EXPECT_EQ(left.x, camera->x);
+    EXPECT_EQ(game.craft.z, craftSeen().z);
+    EXPECT_EQ(game.craft.x, viewCamera().x);
 }
 
 // A timed replay's clock: at 60 fps two frames a tick, halfway and on the
@@ -320,59 +322,59 @@ TEST(FramePacing, FramesFallBetweenTheTicksAndALateOneLetsOneTickRun)
 
 TEST_F(Gameplay, PitchStopsAtItsLimits)
 {
-    camera->pitch = 28;
+    game.craft.pitch = 28;
     hold(BindPitchForward);
     applyControls(readTickCommand());
-    EXPECT_EQ(30, camera->pitch);
+    EXPECT_EQ(30, game.craft.pitch);
     holdKey(game.keyBindings[BindPitchForward], false);
     hold(BindPitchBack);
-    camera->pitch = 282;
+    game.craft.pitch = 282;
     applyControls(readTickCommand());
-    EXPECT_EQ(280, camera->pitch);
-    camera->pitch = 0;
+    EXPECT_EQ(280, game.craft.pitch);
+    game.craft.pitch = 0;
     applyControls(readTickCommand());
-    EXPECT_EQ(357, camera->pitch);
+    EXPECT_EQ(357, game.craft.pitch);
 }
 
 TEST_F(Gameplay, OfTwoOpposedKeysTheFirstActs)
 {
-    camera->speed = 4;
+    game.craft.speed = 4;
     hold(BindLeft);
     hold(BindRight);
     hold(BindAccelerate);
     hold(BindDeccelerate);
     applyControls(readTickCommand());
-    EXPECT_FLOAT_EQ(357, camera->yaw);
-    EXPECT_FLOAT_EQ(4.5f, camera->speed);
-    EXPECT_FLOAT_EQ(4, camera->roll);  // the roll is the speed, taken before the throttle
+    EXPECT_FLOAT_EQ(357, game.craft.yaw);
+    EXPECT_FLOAT_EQ(4.5f, game.craft.speed);
+    EXPECT_FLOAT_EQ(4, game.craft.roll);  // the roll is the speed, taken before the throttle
 }
 
 TEST_F(Gameplay, StopAndTheSpeedLimit)
 {
-    camera->speed = 9.8f;
+    game.craft.speed = 9.8f;
     hold(BindAccelerate);
     applyControls(readTickCommand());
-    EXPECT_EQ(10, camera->speed);
+    EXPECT_EQ(10, game.craft.speed);
     game.settings.oldSchool = true;
-    camera->torque = 6;
+    game.craft.torque = 6;
     hold(BindStop);
     applyControls(readTickCommand());
-    EXPECT_EQ(0, camera->speed);
-    EXPECT_EQ(0, camera->torque);
+    EXPECT_EQ(0, game.craft.speed);
+    EXPECT_EQ(0, game.craft.torque);
 }
 
 TEST_F(Gameplay, OldSchoolTorqueClimbsDecaysAndPitchFollowsSpeed)
 {
     game.settings.oldSchool = true;
-    camera->speed = 4;
+    game.craft.speed = 4;
     hold(BindTorqueIncrease);  // Down by default: climb harder
     for (int frame = 0; frame < 8; frame++)
         applyControls(readTickCommand());
-    EXPECT_EQ(-10, camera->torque);
-    EXPECT_EQ(4, camera->pitch);
+    EXPECT_EQ(-10, game.craft.torque);
+    EXPECT_EQ(4, game.craft.pitch);
     holdKey(game.keyBindings[BindTorqueIncrease], false);
     applyControls(readTickCommand());
-    EXPECT_EQ(-9, camera->torque);
+    EXPECT_EQ(-9, game.craft.torque);
 }
 
 TEST_F(Gameplay, ShiftedF1ClearsTheCityAndF2TogglesTheCounter)
@@ -447,45 +449,45 @@ class GamepadFlight : public Gameplay {
 
 TEST_F(GamepadFlight, TheStickTurnsAndPitchesPastItsDeadZoneUpToTheKeysRate)
 {
-    camera->speed = 4;
+    game.craft.speed = 4;
     fly(0.2f, -0.2f);  // inside the dead zone
-    EXPECT_FLOAT_EQ(0, camera->yaw);
-    EXPECT_FLOAT_EQ(0, camera->pitch);
+    EXPECT_FLOAT_EQ(0, game.craft.yaw);
+    EXPECT_FLOAT_EQ(0, game.craft.pitch);
     fly(0.625f, 0);  // half way from the dead zone's edge: half the turn rate
-    EXPECT_NEAR(3, camera->yaw, 0.01);
-    EXPECT_NEAR(-2, camera->roll, 0.01) << "banked by half the speed";
+    EXPECT_NEAR(3, game.craft.yaw, 0.01);
+    EXPECT_NEAR(-2, game.craft.roll, 0.01) << "banked by half the speed";
     fly(-1, 0);  // full travel: the rate a key turns at
-    EXPECT_NEAR(357, camera->yaw, 0.01);
+    EXPECT_NEAR(357, game.craft.yaw, 0.01);
     fly(0, -1);  // pushed forward: the nose goes down, as Up does
-    EXPECT_NEAR(3, camera->pitch, 0.01);
+    EXPECT_NEAR(3, game.craft.pitch, 0.01);
     game.settings.oldSchool = true;
-    camera->torque = 0;
+    game.craft.torque = 0;
     fly(0, -0.625f);  // Old School: the torque Up drives, by half a step
-    EXPECT_NEAR(1, camera->torque, 0.01);
+    EXPECT_NEAR(1, game.craft.torque, 0.01);
 
     enableGamepads(false);  // "Gamepad" Off: the pad does nothing
-    float yaw = camera->yaw;
+    float yaw = game.craft.yaw;
     fly(1, 0);
-    EXPECT_FLOAT_EQ(yaw, camera->yaw);
+    EXPECT_FLOAT_EQ(yaw, game.craft.yaw);
 }
 
 TEST_F(GamepadFlight, TriggersSpeedUpAndSlowDownRightShoulderFiresYStops)
 {
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
     fly(0, 0);
-    EXPECT_FLOAT_EQ(0.5f, camera->speed);
+    EXPECT_FLOAT_EQ(0.5f, game.craft.speed);
     EXPECT_FALSE(game.beamActive);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767);
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1);
     fly(0, 0);
-    EXPECT_FLOAT_EQ(0, camera->speed);
+    EXPECT_FLOAT_EQ(0, game.craft.speed);
     EXPECT_TRUE(game.beamActive) << "the right shoulder fires where the pad has triggers";
     SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
-    camera->speed = 7;
+    game.craft.speed = 7;
     SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 1);
     fly(0, 0);
-    EXPECT_FLOAT_EQ(0, camera->speed);
+    EXPECT_FLOAT_EQ(0, game.craft.speed);
 
     EXPECT_FALSE(gamepadPulledOut());
     SDL_JoystickClose(pad);
@@ -504,11 +506,11 @@ TEST_F(Gameplay, AGentleTouchLandsAndTheDepotRefuels)
     int depot = game.fuelDepotIndex;
     overRoof(depot, 0.3f);
     game.fuel = 12;
-    camera->pitch = 20;
-    camera->speed = 2;
+    game.craft.pitch = 20;
+    game.craft.speed = 2;
     moveCraft();
-    EXPECT_EQ(0, camera->speed);
-    EXPECT_EQ(0, camera->pitch);
+    EXPECT_EQ(0, game.craft.speed);
+    EXPECT_EQ(0, game.craft.pitch);
     EXPECT_EQ(100.0f, game.fuel);
     EXPECT_FALSE(game.collisionFlag);
     EXPECT_EQ(0, game.damage);
@@ -517,8 +519,8 @@ TEST_F(Gameplay, AGentleTouchLandsAndTheDepotRefuels)
 TEST_F(Gameplay, ATouchTooFastBouncesAndHurts)
 {
     overRoof(game.fuelDepotIndex == 0 ? 1 : 0, 0.3f);
-    camera->pitch = 20;
-    camera->speed = 2.5f;
+    game.craft.pitch = 20;
+    game.craft.speed = 2.5f;
     moveCraft();
     EXPECT_TRUE(game.collisionFlag);
     EXPECT_EQ(3, game.recoveryMode);
@@ -530,8 +532,8 @@ TEST_F(Gameplay, ATouchTooFastBouncesAndHurts)
 TEST_F(Gameplay, ANoseUpCraftNeverLands)
 {
     overRoof(game.fuelDepotIndex == 0 ? 1 : 0, 0.05f);
-    camera->pitch = 355;  // five degrees nose up, reversing down onto the roof
-    camera->speed = -1;
+    game.craft.pitch = 355;  // five degrees nose up, reversing down onto the roof
+    game.craft.speed = -1;
     moveCraft();
     EXPECT_TRUE(game.collisionFlag);
     EXPECT_EQ(3, game.recoveryMode);
@@ -541,28 +543,28 @@ TEST_F(Gameplay, ACornerReversesWithoutATurn)
 {
     const CityCell &c = cell(5);
     float west = c.quad->transform.x - c.width / 2, south = c.quad->transform.z;
-    camera->x = west - 1, camera->z = south - 1, camera->y = -c.height / 2;
-    camera->yaw = 45, camera->pitch = 0, camera->speed = 4;  // diagonally into the corner
+    game.craft.x = west - 1, game.craft.z = south - 1, game.craft.y = -c.height / 2;
+    game.craft.yaw = 45, game.craft.pitch = 0, game.craft.speed = 4;  // diagonally into the corner
     moveCraft();
     EXPECT_EQ(1, game.recoveryMode);
-    EXPECT_EQ(-4, camera->speed);
+    EXPECT_EQ(-4, game.craft.speed);
     EXPECT_EQ(4, game.damage);  // not head-on: |speed| once
 }
 
 TEST_F(Gameplay, StraightIntoAWallReversesAndDoublesTheDamage)
 {
     const CityCell &c = cell(5);
-    camera->x = c.quad->transform.x - c.width / 2 - 3;  // just west of its west wall
-    camera->z = c.quad->transform.z + c.depth / 2;
-    camera->y = -c.height / 2;
-    camera->yaw = 90, camera->pitch = 0, camera->speed = 5;
+    game.craft.x = c.quad->transform.x - c.width / 2 - 3;  // just west of its west wall
+    game.craft.z = c.quad->transform.z + c.depth / 2;
+    game.craft.y = -c.height / 2;
+    game.craft.yaw = 90, game.craft.pitch = 0, game.craft.speed = 5;
     moveCraft();
-    EXPECT_EQ(-5, camera->speed);
+    EXPECT_EQ(-5, game.craft.speed);
     EXPECT_EQ(1, game.recoveryMode);
     EXPECT_EQ(10, game.damage);
     game.damage = 0;
     game.settings.difficulty = 3;
-    camera->speed = 5;
+    game.craft.speed = 5;
     moveCraft();
     EXPECT_EQ(50, game.damage);
 }
@@ -572,7 +574,7 @@ TEST_F(Gameplay, ARoofWhileFallingDestroysTheCraft)
     overRoof(0, 1);
     game.lives = 2;
     game.craftState = Crashing;
-    camera->speed = 3, camera->pitch = 30;
+    game.craft.speed = 3, game.craft.pitch = 30;
     moveCraft();
     EXPECT_EQ(Destroyed, game.craftState);
     EXPECT_EQ(1, game.lives);
@@ -580,27 +582,27 @@ TEST_F(Gameplay, ARoofWhileFallingDestroysTheCraft)
 
 TEST_F(Gameplay, TheCraftIsHeldInsideTheCity)
 {
-    camera->x = 1e6, camera->y = -1000, camera->z = -1e6;
+    game.craft.x = 1e6, game.craft.y = -1000, game.craft.z = -1e6;
     clampCraft();
-    EXPECT_EQ(game.cityBounds.maxX, camera->x);
-    EXPECT_EQ(-300, camera->y);
-    EXPECT_EQ(game.cityBounds.minZ, camera->z);
-    camera->y = 5;
+    EXPECT_EQ(game.cityBounds.maxX, game.craft.x);
+    EXPECT_EQ(-300, game.craft.y);
+    EXPECT_EQ(game.cityBounds.minZ, game.craft.z);
+    game.craft.y = 5;
     clampCraft();
-    EXPECT_EQ(-20, camera->y);
+    EXPECT_EQ(-20, game.craft.y);
 }
 
 TEST_F(Gameplay, AFallingCraftSpinsAndIsLostAtTheLowestHeight)
 {
     game.lives = 3;
     game.craftState = Crashing;
-    camera->y = -25, camera->yaw = 359, camera->pitch = 29, camera->speed = 9.8f;
+    game.craft.y = -25, game.craft.yaw = 359, game.craft.pitch = 29, game.craft.speed = 9.8f;
     crashStep();
-    EXPECT_FLOAT_EQ(2, camera->yaw);  // Sensitivity 3 degrees a frame
-    EXPECT_EQ(30, camera->pitch);
-    EXPECT_FLOAT_EQ(10.3f, camera->speed);
+    EXPECT_FLOAT_EQ(2, game.craft.yaw);  // Sensitivity 3 degrees a frame
+    EXPECT_EQ(30, game.craft.pitch);
+    EXPECT_FLOAT_EQ(10.3f, game.craft.speed);
     EXPECT_EQ(3, game.lives);
-    camera->y = -20;
+    game.craft.y = -20;
     crashStep();
     EXPECT_EQ(Destroyed, game.craftState);
     EXPECT_EQ(2, game.lives);
@@ -702,7 +704,7 @@ TEST_F(Gameplay, EnemiesStartAboveTheCityAndStayInside)
         EXPECT_GE(t.x, b.minX);
         EXPECT_LE(t.x, b.maxX);
     }
-    camera->x = 1e5;  // out of their way
+    game.craft.x = 1e5;  // out of their way
     for (int frame = 0; frame < 600; frame++)
         moveEnemies();
     for (int n = 0; n < game.enemyCount; n++) {
@@ -727,8 +729,8 @@ TEST_F(Gameplay, AnEnemyTwentyUnitsAwayOnEveryAxisStillRams)
     e.speed = 0;  // it stays where it is put
     for (Quad *cube : e.cubes)
         cube->transform.x = 100, cube->transform.y = -300, cube->transform.z = -10;
-    camera->x = 80, camera->y = -280, camera->z = 10;
-    camera->speed = 4;
+    game.craft.x = 80, game.craft.y = -280, game.craft.z = 10;
+    game.craft.speed = 4;
     float yaw = e.yaw;
     moveEnemies();
     EXPECT_EQ(7, game.damage);  // trunc(|4 / 2| + 5)
@@ -746,8 +748,8 @@ TEST_F(Gameplay, ClassicEnemiesComeOneAtATime)
         EXPECT_EQ(EnemyWaiting, game.enemies[n].state);
     for (int n = 0; n < game.enemyCount; n++) {
         const Transform &t = game.enemies[n].cubes[0]->transform;
-        camera->x = t.x, camera->y = t.y, camera->z = t.z - 3;  // right behind it
-        camera->yaw = 0, camera->pitch = 0;
+        game.craft.x = t.x, game.craft.y = t.y, game.craft.z = t.z - 3;  // right behind it
+        game.craft.yaw = 0, game.craft.pitch = 0;
         game.beamActive = true;
         fireBeam();
         EXPECT_EQ(EnemyExploding, game.enemies[n].state) << n;
@@ -785,8 +787,8 @@ TEST_F(Gameplay, AHitKillsAndScoresByTheEnemysSpeed)
     ASSERT_TRUE(setupEnemies());
     Enemy &e = game.enemies[2];
     const Transform &t = e.cubes[0]->transform;
-    camera->x = t.x, camera->y = t.y, camera->z = t.z - 50;
-    camera->yaw = 0, camera->pitch = 0;
+    game.craft.x = t.x, game.craft.y = t.y, game.craft.z = t.z - 50;
+    game.craft.yaw = 0, game.craft.pitch = 0;
     for (int n = 0; n < game.enemyCount; n++)
         if (n != 2)
             game.enemies[n].state = EnemyGone;
@@ -802,14 +804,14 @@ TEST_F(Gameplay, TheBeamHurtsNearBuildingsMore)
     game.difficultyScale = 30;
     const CityCell &c = cell(3);
     int red = getr(c.quad->transform.colour);
-    camera->x = c.quad->transform.x;
-    camera->z = c.quad->transform.z - 0.5f;  // the wall at the first step
-    camera->y = -c.height / 2;
-    camera->yaw = 0, camera->pitch = 0;
+    game.craft.x = c.quad->transform.x;
+    game.craft.z = c.quad->transform.z - 0.5f;  // the wall at the first step
+    game.craft.y = -c.height / 2;
+    game.craft.yaw = 0, game.craft.pitch = 0;
     EXPECT_TRUE(fireBeam());
     EXPECT_EQ(red + 30, getr(c.quad->transform.colour));
     EXPECT_EQ(-(int)(c.height / 25), game.score);
-    camera->z = c.quad->transform.z - 375.5f;  // met at step 375
+    game.craft.z = c.quad->transform.z - 375.5f;  // met at step 375
     fireBeam();
     EXPECT_EQ(red + 45, getr(c.quad->transform.colour));
 }
@@ -889,8 +891,8 @@ TEST_F(Gameplay, ASlantedHitOnAWallTurnsTheCraftMirroredInIt)
     const CityCell &c = cell(5);
     for (float yaw : {30.0f, 330.0f}) {
         game.collisionFlag = false, game.damage = 0;
-        camera->x = c.quad->transform.x, camera->z = c.quad->transform.z - 2;  // before its south wall
-        camera->y = -c.height / 2, camera->yaw = yaw, camera->pitch = 0, camera->speed = 4;
+        game.craft.x = c.quad->transform.x, game.craft.z = c.quad->transform.z - 2;  // before its south wall
+        game.craft.y = -c.height / 2, game.craft.yaw = yaw, game.craft.pitch = 0, game.craft.speed = 4;
         moveCraft();
         ASSERT_TRUE(game.collisionFlag) << yaw;
         EXPECT_EQ(2, game.recoveryMode) << yaw;
@@ -900,7 +902,7 @@ TEST_F(Gameplay, ASlantedHitOnAWallTurnsTheCraftMirroredInIt)
             applyControls(readTickCommand());
         EXPECT_EQ(2, game.recoveryMode) << yaw;
         applyControls(readTickCommand());
-        EXPECT_FLOAT_EQ(yaw == 30 ? 147 : 213, camera->yaw) << yaw;
+        EXPECT_FLOAT_EQ(yaw == 30 ? 147 : 213, game.craft.yaw) << yaw;
         EXPECT_EQ(1, game.recoveryMode) << yaw;
     }
 }
@@ -912,13 +914,13 @@ TEST_F(Gameplay, OldSchoolLandsUnderFiveOfTorqueAndAHarderTouchCosts)
     game.settings.oldSchool = true;
     int roof = game.fuelDepotIndex == 0 ? 1 : 0;
     overRoof(roof, 0.3f);
-    camera->pitch = 0, camera->torque = 4, camera->speed = 1;
+    game.craft.pitch = 0, game.craft.torque = 4, game.craft.speed = 1;
     moveCraft();
     EXPECT_FALSE(game.collisionFlag);
-    EXPECT_EQ(0, camera->torque);
-    EXPECT_EQ(0, camera->speed);
+    EXPECT_EQ(0, game.craft.torque);
+    EXPECT_EQ(0, game.craft.speed);
     overRoof(roof, 0.3f);
-    camera->torque = 7, camera->speed = 1;
+    game.craft.torque = 7, game.craft.speed = 1;
     moveCraft();
     EXPECT_TRUE(game.collisionFlag);
     EXPECT_EQ(1, game.recoveryMode);
@@ -944,10 +946,10 @@ TEST_F(Gameplay, TheMouseButtonsThrottleAndFireAndItsMotionTurns)
     mouseButton(SDL_BUTTON_RIGHT, true);
     applyControls(readTickCommand());
     applyControls(readTickCommand());
-    EXPECT_EQ(1.0f, camera->speed);
+    EXPECT_EQ(1.0f, game.craft.speed);
     mouseButton(SDL_BUTTON_RIGHT, false);  // let go, a forward flight slows
     applyControls(readTickCommand());
-    EXPECT_EQ(0.5f, camera->speed);
+    EXPECT_EQ(0.5f, game.craft.speed);
     EXPECT_FALSE(game.beamActive);
     mouseButton(SDL_BUTTON_LEFT, true);
     applyControls(readTickCommand());
