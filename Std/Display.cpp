@@ -26,6 +26,8 @@ struct DisplayState {
     int sharpScale = 0;                // that multiple; 0 none made yet
     bool vsync = false;                // the renderer waits for the refresh at each present
     BITMAP *picture = nullptr;         // the game's screen, at its own size
+    int classicW = 0, classicH = 0;    // the classic picture's size, which the window is made for
+    bool resized = false;              // the picture changed its size since the game last asked
     BITMAP *lastFrame = nullptr;       // the frame shown, not yet copied onto the picture
     DisplayChoice choice;              // what the player asked for
     bool fullScreen = false;           // what is in force
@@ -667,6 +669,17 @@ BITMAP *displayPicture()
     return display.picture;
 }
 
+BITMAP *shownPicture()
+{
+    return display.lastFrame ? display.lastFrame : display.picture;
+}
+
+void pictureSize(int *w, int *h)
+{
+    *w = display.picture ? display.picture->w : display.classicW;
+    *h = display.picture ? display.picture->h : display.classicH;
+}
+
 void showPicture()
 {
     show(display.lastFrame ? display.lastFrame : display.picture);
@@ -674,7 +687,7 @@ void showPicture()
 
 void presentBitmap(BITMAP *frame)
 {
-    if (!display.picture)
+    if (!display.picture || frame->w != display.picture->w || frame->h != display.picture->h)
         return;
     display.lastFrame = frame;
     show(frame);
@@ -706,7 +719,7 @@ const char *presentPath()
 
 static void windowSize(int &w, int &h)
 {
-    int pw = display.picture->w, ph = display.picture->h;
+    int pw = display.classicW, ph = display.classicH;
     int scale = display.choice.windowScale;
     if (scale < 1 || scale > largestWindowScale) {
         SDL_Rect usable;
@@ -767,6 +780,68 @@ static bool shapeWindow(bool fullScreen)
     return true;
 }
 
+void choosePictureSize(int classicW, int classicH, int screenW, int screenH, bool widescreen,
+                       int resolution, int *w, int *h)
+{
+    int lines = resolution == ResolutionScreen ? screenH : classicH * resolution;
+    if (lines < 1 || resolution < 0 || resolution >= resolutionCount)
+        lines = classicH;
+    int width = lines * classicW / classicH;
+    if (widescreen && (int64_t)screenW * classicH > (int64_t)screenH * classicW)
+        width = (int)(((int64_t)lines * screenW + screenH / 2) / screenH);
+    *w = width, *h = lines;
+}
+
+static void screenSize(int &w, int &h)
+{
+    w = display.classicW, h = display.classicH;
+    if (display.renderer)
+        SDL_GetRendererOutputSize(display.renderer, &w, &h);
+    else if (display.window)
+        SDL_GetWindowSizeInPixels(display.window, &w, &h);
+}
+
+// The picture takes the size the choice makes of the screen as it now is.
+// What it showed is kept, fitted to the new size, until the game draws anew.
+// False when there is no memory for it; the picture then stays as it was.
+static bool fitPictureToScreen()
+{
+    int sw, sh, w, h;
+    screenSize(sw, sh);
+    choosePictureSize(display.classicW, display.classicH, sw, sh, display.choice.widescreen,
+                      display.choice.resolution, &w, &h);
+    BITMAP *old = display.picture;
+    if (old && old->w == w && old->h == h)
+        return true;
+    BITMAP *picture = create_bitmap(w, h);
+    if (!picture) {
+        uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, "Not enough memory for a %dx%d picture", w, h);
+        return false;
+    }
+    clear_bitmap(picture);
+    if (old) {
+        BITMAP *shown = display.lastFrame ? display.lastFrame : old;
+        ScreenRect r = fitPicture(shown->w, shown->h, w, h);
+        stretch_blit(shown, picture, 0, 0, shown->w, shown->h, r.x, r.y, r.w, r.h);
+        destroy_bitmap(old);
+    }
+    display.picture = picture;
+    display.lastFrame = nullptr;
+    display.resized = old != nullptr;
+    display.surfaceCleared = false;
+    if (makeTexture())
+        return true;
+    sdlError("No texture for the picture");
+    return false;
+}
+
+bool pictureResized()
+{
+    bool resized = display.resized;
+    display.resized = false;
+    return resized;
+}
+
 // The window's new state is known before the game goes on: a focus that a
 // new full screen moved about is asked after as it now stands.
 static void settle()
@@ -778,27 +853,19 @@ static void settle()
 bool openDisplay(int w, int h, DisplayChoice choice)
 {
     closeDisplay();
-    display.picture = create_bitmap(w, h);
-    if (!display.picture) {
-        uszprintf(allegro_error, ALLEGRO_ERROR_SIZE, "Not enough memory for a %dx%d picture", w, h);
-        return false;
-    }
-    clear_bitmap(display.picture);
+    display.classicW = w, display.classicH = h;
     bool vsyncChanged = display.window && choice.vsync != display.choice.vsync;
     display.choice = choice;
     bool firstTime = !display.window;
-    if (!shapeWindow(choice.fullScreen) && (firstTime || !shapeWindow(!choice.fullScreen))) {
-        closeDisplay();
+    if (!shapeWindow(choice.fullScreen) && (firstTime || !shapeWindow(!choice.fullScreen)))
         return false;
-    }
     if (vsyncChanged && !firstTime)
         chooseRenderer(choice.vsync);
-    if (!makeTexture()) {
-        sdlError("No texture for the picture");
+    settle();
+    if (!fitPictureToScreen() || (display.renderer && !display.texture && !makeTexture())) {
         closeDisplay();
         return false;
     }
-    settle();
     return true;
 }
 
@@ -810,15 +877,18 @@ bool changeDisplay(DisplayChoice choice)
     display.choice = choice;
     if (!shapeWindow(choice.fullScreen))
         display.choice.fullScreen = display.fullScreen;  // the kind in force stays
-    if (choice.vsync != before.vsync && display.renderer) {
+    if (choice.vsync != before.vsync && display.renderer)
         chooseRenderer(choice.vsync);
-        if (!makeTexture()) {
-            sdlError("No texture for the picture");
-            closeClicked = true;  // nothing left to show the game on: it ends as by the close button
-            return false;
-        }
-    }
     settle();
+    if (!fitPictureToScreen()) {  // too large for the memory: the picture's shape stays
+        display.choice.widescreen = before.widescreen;
+        display.choice.resolution = before.resolution;
+    }
+    if (display.renderer && !display.texture && !makeTexture()) {
+        sdlError("No texture for the picture");
+        closeClicked = true;  // nothing left to show the game on: it ends as by the close button
+        return false;
+    }
     showPicture();
     return true;
 }
@@ -865,6 +935,8 @@ void noteCloseButton()
 void noteWindowChanged()
 {
     display.surfaceCleared = false;
+    if (display.picture)
+        fitPictureToScreen();
     showPicture();
 }
 

@@ -20,11 +20,22 @@ enum Scaling {
     scalingCount
 };
 
+// How many lines the picture has: the classic picture's, twice as many, or
+// the screen's own, so that nothing is scaled. The values are the settings'.
+enum PictureResolution {
+    ResolutionScreen = 0,
+    ResolutionClassic = 1,
+    ResolutionDouble = 2,
+    resolutionCount
+};
+
 struct DisplayChoice {
     bool fullScreen = true;    // full screen at the desktop's size, else a window
     int windowScale = 0;       // the window's multiple of the picture: 0 the largest that fits, 1..3
     bool vsync = true;         // frames shown in step with the monitor's refresh, where it can be had
     int scaling = ScaleSharp;  // a Scaling
+    bool widescreen = true;    // the picture takes the screen's shape, else the classic 4:3
+    int resolution = ResolutionClassic;  // a PictureResolution
 };
 
 struct ScreenRect {
@@ -38,14 +49,26 @@ bool startDisplay();
 int desktopColourDepth();
 void stopDisplay();  // the window goes; SDL's video ends
 
-// Shows a w x h picture in the colour depth already chosen with
-// set_color_depth, as the choice asks: its own kind first, then the other.
+// Shows the game's picture, for a classic picture of w x h (4:3), in the
+// colour depth already chosen with set_color_depth, as the choice asks: its
+// own kind first, then the other. The window is made for the classic picture;
+// the picture itself has the size the choice makes of the screen it fills.
 // False, with allegro_error saying why, when no window can be had.
 bool openDisplay(int w, int h, DisplayChoice choice);
 
-// The same picture under another choice; what is in force stays when the new
-// one cannot be had. False when the window has gone.
+// The same under another choice; what is in force stays when the new one
+// cannot be had. False when the window has gone.
 bool changeDisplay(DisplayChoice choice);
+
+// The picture's size for a screen (or a window's inside) of screenW x screenH:
+// the classic picture's lines, twice as many or the screen's; 4:3, or the
+// screen's shape when widescreen and the screen is wider than 4:3.
+void choosePictureSize(int classicW, int classicH, int screenW, int screenH, bool widescreen,
+                       int resolution, int *w, int *h);
+
+// True once after the picture has changed its size (a switch, a resize of the
+// window, a new choice): whatever is drawn for it must follow.
+bool pictureResized();
 
 void closeDisplay();  // lets go of the picture; the window stays as it is
 bool displayOpen();   // between openDisplay and closeDisplay
@@ -54,13 +77,16 @@ bool displayFullScreen();  // whether the window covers the screen now
 bool presentsInStep();     // whether each present waits for the monitor's refresh
 const char *presentPath(); // how the picture reaches the screen: the renderer's name, or "window surface"
 
-// The picture: what the player sees, at the game's own size. Drawing onto it
-// shows at the next showPicture.
+// The picture: what the player sees, at its own size. Drawing onto it shows
+// at the next showPicture.
 BITMAP *displayPicture();
 void showPicture();
+void pictureSize(int *w, int *h);  // its width and height, pixels
+BITMAP *shownPicture();  // what is on the screen now: the last frame, or the picture
 
-// Shows a frame of the picture's size. It stands for the picture until the
-// next present (displayPicture copies it over first), so it must stay as it is.
+// Shows a frame of the picture's size; one of another size, drawn before the
+// picture changed its size, is passed over. It stands for the picture until
+// the next present (displayPicture copies it over first), so it must stay as it is.
 void presentBitmap(BITMAP *frame);
 
 // The refresh rate of the monitor the window is on, Hz; 60 where it cannot be told.

@@ -7,6 +7,7 @@
 
 #include "Std/Display.h"
 #include "Std/Gamepad.h"
+#include "Std/Screenshot.h"
 
 static const int queueLength = 64;  // presses waiting; more are dropped, as a keyboard's buffer does
 
@@ -208,6 +209,11 @@ static void keyDown(const SDL_KeyboardEvent &event)
     if (key == KEY_F11 || (alt && (key == KEY_ENTER || key == KEY_ENTER_PAD))) {
         if (!event.repeat)
             askDisplaySwitch();  // the display's own keys: the game never sees them
+        return;
+    }
+    if (key == KEY_F12) {
+        if (!event.repeat)
+            askScreenshot();  // the game never sees it either
         return;
     }
     if (!key)

@@ -7,8 +7,10 @@
 
 #include "Std/Display.h"
 #include "Std/Input.h"
+#include "Std/Screenshot.h"
 
 static const int keyPollMs = 10;
+static_assert(pictureChangedKey > KEY_MAX, "no key of the keyboard reads as a change of picture");
 
 bool quitRequested()
 {
@@ -18,6 +20,7 @@ bool quitRequested()
 void serveInput()
 {
     pumpInput();
+    serveScreenshot();  // of the picture as it was shown, before a switch
     serveDisplaySwitch();
 }
 
@@ -40,6 +43,8 @@ int readKeyUnlessQuit()
     while (!keyWaiting()) {
         if (quitRequested())
             return KEY_ESC << 8;
+        if (pictureResized())
+            return pictureChangedKey << 8;
         restMs(keyPollMs);
         serveInput();
     }

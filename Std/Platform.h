@@ -20,8 +20,12 @@ void quitServed();
 // Whether the program has been asked to end; it then leaves as by Escape.
 bool quitRequested();
 
+// What readKeyUnlessQuit gives, as a key number beyond Allegro's, once the
+// picture has changed its size: the screen waiting is to be drawn anew.
+const int pictureChangedKey = 128;
+
 // The next key pressed (key << 8 | character), or Escape's once the program
-// has been asked to end. The input is served meanwhile.
+// has been asked to end, or pictureChangedKey's. The input is served meanwhile.
 int readKeyUnlessQuit();
 
 // Takes the input's events (keys, mouse, window, gamepads) and carries out a

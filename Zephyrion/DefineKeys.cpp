@@ -7,6 +7,7 @@
 #include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Menu.h"
 #include "Zephyrion/Pause.h"
 #include "Zephyrion/Sounds.h"
@@ -68,8 +69,7 @@ const char *keyName(int scancode)
 
 static void write(const char *text, int height, int x, int y, int colour)
 {
-    ttf_set_height(game.gameFont, height);
-    ttf_draw_text(displayPicture(), game.gameFont, text, x, y, colour);
+    writeAt(displayPicture(), text, height, x, y, colour);
 }
 
 static void label(int row, bool oldSchool, int colour)
@@ -108,6 +108,8 @@ static int untakenKey(KeySource nextKey, const int *taken, int count)
         int scancode = nextKey();
         if (scancode == KEY_ESC)
             return KEY_ESC;
+        if (scancode == pictureChangedKey)
+            continue;  // no key came
         bool refused = isPauseKey(scancode) || scancode < 1 || scancode >= KEY_MAX;
         for (int i = 0; i < count; i++)
             refused |= taken[i] == scancode;
@@ -152,10 +154,7 @@ void defineKeys(KeySource nextKey)
             couplePairs(oldSchool);
         showPicture();
     }
-    const char *done = "Keys Selected";
-    ttf_set_height(game.gameFont, labelHeight);
-    write(done, labelHeight, (game.screenWidth - ttf_text_width(game.gameFont, done)) / 2,
-          selectedY, white);
+    writeCentred(displayPicture(), "Keys Selected", labelHeight, selectedY, white);
     showPicture();
     restServingInput(selectedPauseMs);
 }

@@ -7,6 +7,7 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Interpolation.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Shots.h"
@@ -456,13 +457,13 @@ void applyDamage(int amount)
 
 // A crack runs down the screen from near the top in five leaning segments,
 // each as long as its start lies below the top edge. Each segment's lean is
-// drawn before its start (only the first start is drawn at all).
+// drawn before its start (only the first start is drawn at all). It is kept
+// on the classic picture, and drawn stretched over a picture of any size.
 void addCrack()
 {
     Crack &crack = game.cracks[game.crackCount];
-    int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
-    // A screen 250 high or less has no band to start in: its cracks start 50 down.
-    int startSpan = h / 5 - crackTop > 0 ? h / 5 - crackTop : 1;
+    int w = classicWidth(), h = classicHeight();
+    int startSpan = h / 5 - crackTop;
     int x = 0, y = 0;
     for (int n = 0; n < crackSegments; n++) {
         CrackSegment &s = crack.segments[n];

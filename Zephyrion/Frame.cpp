@@ -12,6 +12,8 @@
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Flight.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Hud.h"
 #include "Zephyrion/Demo.h"
 #include "Zephyrion/Interpolation.h"
@@ -185,12 +187,9 @@ static void drawReplayCaption()
 {
     const char *lines[] = {"Demo", game.replayCaption};
     const int heights[] = {36, 18}, belowCentre[] = {70, 115};  // under the sights
-    for (int n = 0; n < 2; n++) {
-        ttf_set_height(game.gameFont, heights[n]);
-        int x = (game.screenWidth - ttf_text_width(game.gameFont, lines[n])) / 2;
-        ttf_draw_text(game.backBuffer, game.gameFont, lines[n], x,
-                      game.screenHeight / 2 + belowCentre[n], makecol(255, 255, 255));
-    }
+    for (int n = 0; n < 2; n++)
+        writeCentred(game.backBuffer, lines[n], heights[n], classicHeight() / 2 + belowCentre[n],
+                     makecol(255, 255, 255));
 }
 
 bool showingFrames()
@@ -256,6 +255,7 @@ int flightTick(const TickCommand &cmd)
 
 void drawFlightFrame()
 {
+    followPicture();
     SeenBetweenTicks seen(frameBetween());
     clear_bitmap(game.backBuffer);
     clearZBuffer();

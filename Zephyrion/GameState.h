@@ -51,6 +51,8 @@ struct Settings {
                                              // 1..1000, or -1 the display's refresh rate
     bool vsync = true;        // frames shown in step with the monitor's refresh, where it can be had
     int scaling = 0;          // how the picture is scaled to the screen: 0 Sharp, 1 Pixel Perfect, 2 Smooth
+    bool widescreen = true;   // the picture widened to the screen's shape, else 4:3
+    int resolution = 1;       // the picture's lines: 1 Classic (600, or 480), 2 Double, 0 the screen's
     int soundVolume = 100;    // per cent of full volume over every sample, 0..100 (0 mixes nothing)
     bool useGamepad = true;   // gamepads steer, fire and work the menus as well as the keys
     int gamepadDeadZone = 25; // per cent of the stick's travel that does nothing, 0..90
@@ -234,11 +236,14 @@ struct GameState {
     HighScoreEntry highScores[highScoreRows] = {};     // best first; filled by resetHighScores
 
     // Start-up and assets
-    int screenWidth = -1;         // the game's own screen, pixels: 800 or 640 (-1 before start-up)
-    int screenHeight = -1;        // its height: 600 or 480; every layout uses these two
+    int screenWidth = -1;         // the picture, pixels: 800 or 640 at 4:3 Classic, as wide and
+                                  // as tall as the screen at most (-1 before start-up)
+    int screenHeight = -1;        // its height: 600 or 480 at Classic, else the screen's or twice
     BITMAP *backBuffer = nullptr; // every screen is composed here, screenWidth x screenHeight
     TtfFont *gameFont = nullptr;  // "bitmaps/chintzy.ttf", all text of the game
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
+    int artSize = 1;              // the size they were loaded at: 1 classic, 2..4 for pictures
+                                  // that many times as tall
     Samples samples = {};         // all non-null once start-up has loaded them
 
     // Time: the clock runs by itself from start-up; game time moves a tick at a time.
@@ -284,6 +289,7 @@ struct GameState {
     // HUD: the low-fuel warning's blink
     bool lowFuelBlinkOn = false;      // "Fuel is Low" shows this second
     uint32_t lowFuelToggledMs = 0;    // gameMs of its last change
+    uint32_t screenshotNoteEnds = 0;  // msTicks when "Screenshot saved" goes from the HUD
 
     // Demos: every game is recorded; a replay plays one back and keeps nothing of it
     int replay = NoReplay;            // Replay: none, watched, timed, attract mode or headless

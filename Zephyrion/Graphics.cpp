@@ -4,11 +4,15 @@
 #include <allegro.h>
 #include <loadpng.h>
 
+#include <cmath>
+#include <string>
+
 #include "Std/3D.h"
 #include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Std/Folders.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Layout.h"
 #include "text/Ttf.h"
 
 // The error log names start-up's source for these lines.
@@ -18,8 +22,6 @@ static const int textStartupLine = 685;
 static const int fontLine = 688;
 static const int bitmapMissingLine = 700;
 
-static const int highWidth = 800, highHeight = 600;
-static const int lowWidth = 640, lowHeight = 480;
 static const int fontHeightAfterLoading = 12;
 static const float startupViewDistance = 1500.0f;
 
@@ -59,15 +61,76 @@ static DisplayChoice settingsChoice()
     choice.windowScale = game.settings.windowScale;
     choice.vsync = game.settings.vsync;
     choice.scaling = game.settings.scaling;
+    choice.widescreen = game.settings.widescreen;
+    choice.resolution = game.settings.resolution;
     return choice;
 }
 
 bool setGameScreenMode()
 {
-    bool low = game.settings.lowSpeedPC;
-    game.screenWidth = low ? lowWidth : highWidth;
-    game.screenHeight = low ? lowHeight : highHeight;
-    return openDisplay(game.screenWidth, game.screenHeight, settingsChoice());
+    if (!openDisplay(classicWidth(), classicHeight(), settingsChoice()))
+        return false;
+    pictureSize(&game.screenWidth, &game.screenHeight);
+    return true;
+}
+
+static const int largestArt = 4;  // the art is made at 1x to 4x the classic size
+
+// The smallest art at least as large as the picture's scale, but the classic
+// art for a picture barely larger than the classic one.
+static int artSizeFor(const BITMAP *picture)
+{
+    int size = (int)ceilf(layoutOf(picture).scale - 0.1f);
+    return size < 1 ? 1 : size > largestArt ? largestArt : size;
+}
+
+static void freeBitmaps()
+{
+    for (const BitmapFile &file : bitmapFiles) {
+        if (game.bitmaps.*file.slot)
+            destroy_bitmap(game.bitmaps.*file.slot);
+        game.bitmaps.*file.slot = nullptr;
+    }
+}
+
+// A new back buffer and depth buffer of the picture's size, in place of the
+// old; false, with both as they were, where there is no memory for them.
+static bool resizeBackBuffer(int w, int h)
+{
+    BITMAP *next = create_bitmap(w, h);
+    if (!next)
+        return false;
+    destroyZBuffer();
+    if (!createZBuffer(next)) {
+        destroy_bitmap(next);
+        createZBuffer(game.backBuffer);
+        return false;
+    }
+    destroy_bitmap(game.backBuffer);
+    game.backBuffer = next;
+    clear_bitmap(next);
+    setupProjection(0, 0, w, h);
+    game.screenWidth = w, game.screenHeight = h;
+    return true;
+}
+
+bool followPicture()
+{
+    int w, h;
+    pictureSize(&w, &h);
+    if (!game.backBuffer || (game.backBuffer->w == w && game.backBuffer->h == h))
+        return false;
+    if (!resizeBackBuffer(w, h)) {
+        logError(__LINE__, __FILE__, SevError, "No memory for a %dx%d picture: back to Classic", w,
+                 h);
+        game.settings.resolution = ResolutionClassic;
+        applyDisplaySettings();
+        pictureSize(&w, &h);
+        resizeBackBuffer(w, h);
+    }
+    if (artSizeFor(game.backBuffer) != game.artSize)
+        loadBitmaps();
+    return true;
 }
 
 bool applyDisplaySettings()
@@ -115,23 +178,42 @@ bool loadGraphics()
     return true;
 }
 
+// The larger art all comes from one folder; where a file of it is missing,
+// the classic art stands in for the whole HUD.
+static bool loadBitmapsAt(int size)
+{
+    std::string folder = size == 1 ? "" : std::to_string(size) + "x/";
+    for (const BitmapFile &file : bitmapFiles) {
+        std::string path = file.path;
+        path.insert(path.find('/') + 1, folder);
+        game.bitmaps.*file.slot = load_png(dataFile(path.c_str()).c_str(), nullptr);
+        if (game.bitmaps.*file.slot || size == 1)
+            continue;
+        logError(__LINE__, __FILE__, SevWarning, "Unable to load %s; the HUD is drawn from the "
+                 "classic art", path.c_str());
+        freeBitmaps();
+        return false;
+    }
+    game.artSize = size;
+    return true;
+}
+
 void loadBitmaps()
 {
-    for (const BitmapFile &file : bitmapFiles) {
-        game.bitmaps.*file.slot = load_png(dataFile(file.path).c_str(), nullptr);
+    freeBitmaps();
+    int size = game.backBuffer ? artSizeFor(game.backBuffer) : 1;
+    if (size > 1 && loadBitmapsAt(size))
+        return;
+    loadBitmapsAt(1);
+    for (const BitmapFile &file : bitmapFiles)
         if (!(game.bitmaps.*file.slot))
             logError(bitmapMissingLine, startupSource, SevWarning,
                      "Unable to load %s; the game goes on without it", file.path);
-    }
 }
 
 void freeGraphics()
 {
-    for (const BitmapFile &file : bitmapFiles) {
-        if (game.bitmaps.*file.slot)
-            destroy_bitmap(game.bitmaps.*file.slot);
-        game.bitmaps.*file.slot = nullptr;
-    }
+    freeBitmaps();
     destroyZBuffer();
     if (game.backBuffer)
         destroy_bitmap(game.backBuffer);

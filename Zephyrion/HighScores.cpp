@@ -11,6 +11,8 @@
 #include "Std/Platform.h"
 #include "Zephyrion/Demo.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/PadControls.h"
 #include "Zephyrion/Settings.h"
 #include "Zephyrion/Sounds.h"
@@ -59,9 +61,7 @@ const char *ratingName(bool wholeGame)
 
 static void centred(BITMAP *bmp, const char *s, int height, int y, int colour)
 {
-    ttf_set_height(game.gameFont, height);
-    int x = (game.screenWidth - ttf_text_width(game.gameFont, s)) / 2;
-    ttf_draw_text(bmp, game.gameFont, s, x, y, colour);
+    writeCentred(bmp, s, height, y, colour);
 }
 
 static void drawGameOverScreen(BITMAP *bmp)
@@ -77,6 +77,7 @@ static void drawGameOverScreen(BITMAP *bmp)
 
 void showGameOverScreen()
 {
+    followPicture();
     drawGameOverScreen(game.backBuffer);
     presentBitmap(game.backBuffer);
 }
@@ -148,16 +149,19 @@ int offerCharacter(int &offered, int key)
 // after them, once the arrows or the d-pad are used, the character offered in white.
 static void showEntry(const char *name, int length, int offered)
 {
+    followPicture();
     BITMAP *bmp = game.backBuffer;
     drawGameOverScreen(bmp);
     drawCongratulations(bmp);
-    ttf_set_height(game.gameFont, initialsHeight);
-    int x = (game.screenWidth - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
-    ttf_draw_text(bmp, game.gameFont, name, x, initialsY, makecol(160, 160, 160));
+    Layout l = layoutOf(bmp);
+    ttf_set_height(game.gameFont, scaled(l, initialsHeight));
+    int x = (bmp->w - initialsLength * ttf_text_width(game.gameFont, "W")) / 2;
+    int y = placeY(l, initialsY);
+    ttf_draw_text(bmp, game.gameFont, name, x, y, makecol(160, 160, 160));
     if (offered >= 0 && length < initialsLength) {
         char shown[2] = {offerable[offered], 0};
-        ttf_draw_text(bmp, game.gameFont, shown, x + ttf_text_width(game.gameFont, name),
-                      initialsY, makecol(255, 255, 255));
+        ttf_draw_text(bmp, game.gameFont, shown, x + ttf_text_width(game.gameFont, name), y,
+                      makecol(255, 255, 255));
     }
     presentBitmap(bmp);
 }
@@ -177,7 +181,12 @@ void enterInitials(int row)
     bool cancelled = false;
     while (length < initialsLength) {
         clearKeys();  // only keys pressed while the entry waits count
-        int key = offerCharacter(offered, readKeyUnlessQuit());
+        int pressed = readKeyUnlessQuit();
+        if (pressed >> 8 == pictureChangedKey) {  // the screen is drawn anew
+            showEntry(entry.name, length, offered);
+            continue;
+        }
+        int key = offerCharacter(offered, pressed);
         InitialsKey done = key ? initialsKey(entry.name, length, key) : InitialIgnored;  // a step
         cancelled = done == InitialsCancelled;
         if (cancelled)
@@ -189,7 +198,7 @@ void enterInitials(int row)
     writeSettingsFile();  // the row is kept at once, whatever happens later
     if (cancelled)
         return;
-    centred(displayPicture(), "High Score recorded", 16, game.screenHeight - 30,
+    centred(displayPicture(), "High Score recorded", 16, classicHeight() - 30,
             makecol(140, 140, 140));
     showPicture();
     restServingInput(recordedPauseMs);
@@ -214,18 +223,26 @@ void showHighScores()
 {
     BITMAP *bmp = game.backBuffer;
     centred(bmp, "High Scores", 36, 140, makecol(160, 160, 160));
-    ttf_set_height(game.gameFont, 18);
+    Layout l = layoutOf(bmp);
+    ttf_set_height(game.gameFont, scaled(l, 18));
     int blue = makecol(0, 0, 255);
+    auto at = [&](const char *text, int x, int y) {
+        ttf_draw_text(bmp, game.gameFont, text, placeX(l, x), placeY(l, y), blue);
+    };
+    auto endingAt = [&](const char *text, int x, int y) {
+        ttf_draw_text(bmp, game.gameFont, text, placeX(l, x) - ttf_text_width(game.gameFont, text),
+                      placeY(l, y), blue);
+    };
     for (int i = 0; i < highScoreRows; i++) {
         const HighScoreEntry &row = game.highScores[i];
         int y = 210 + 24 * i;
         char text[32];
         snprintf(text, sizeof text, "%d", row.score);
-        ttf_draw_text(bmp, game.gameFont, text, 140 - ttf_text_width(game.gameFont, text), y, blue);
-        ttf_draw_text(bmp, game.gameFont, row.name, 160, y, blue);
+        endingAt(text, 140, y);
+        at(row.name, 160, y);
         snprintf(text, sizeof text, "%d", row.cities);
-        ttf_draw_text(bmp, game.gameFont, text, 280 - ttf_text_width(game.gameFont, text), y, blue);
-        ttf_draw_text(bmp, game.gameFont, ratingNameOf(row.rating), 300, y, blue);
+        endingAt(text, 280, y);
+        at(ratingNameOf(row.rating), 300, y);
     }
     presentBitmap(bmp);
 }

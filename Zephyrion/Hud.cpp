@@ -5,10 +5,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 
 #include "Std/3D.h"
+#include "Std/Screenshot.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Interpolation.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Sounds.h"
 #include "text/Ttf.h"
 
@@ -25,80 +28,126 @@ static const float lowFuel = 20;
 static const uint32_t lowFuelBlinkMs = 1000;
 static const int lowFuelBeepVolume = 100;
 static const int margin = 10;
+static const uint32_t screenshotNoteMs = 2000;
 
 
-static int w(const BITMAP *b)
+// What the HUD is drawn to: the back buffer, at the picture's scale.
+struct HudView {
+    BITMAP *to;
+    Layout at;  // the scale, and the art's against it
+};
+
+// A bitmap's size as drawn: its art at the picture's scale. A bitmap that did
+// not load is 0 x 0.
+static int w(const HudView &v, const BITMAP *b)
 {
-    return b ? b->w : 0;
+    return b ? (int)lroundf(b->w * v.at.art) : 0;
 }
 
-static int h(const BITMAP *b)
+static int h(const HudView &v, const BITMAP *b)
 {
-    return b ? b->h : 0;
+    return b ? (int)lroundf(b->h * v.at.art) : 0;
 }
 
 // A sprite centred on (x, y), turned clockwise by degrees. A bitmap that did
 // not load is left out.
-static void place(BITMAP *b, int x, int y, float degrees = 0)
+static void place(const HudView &v, BITMAP *b, int x, int y, float degrees = 0)
 {
     if (b)
-        pivot_sprite(game.backBuffer, b, x, y, b->w / 2, b->h / 2, ftofix(degrees / 360 * 256));
+        pivot_scaled_sprite(v.to, b, x, y, b->w / 2, b->h / 2, ftofix(degrees / 360 * 256),
+                            ftofix(v.at.art));
 }
 
-static void needle(int px, int py, float restX, float restY, float degrees)
+// A line one pixel wide at the classic size, as many wide at a larger one.
+static void stroke(const HudView &v, float x0, float y0, float x1, float y1, int colour)
+{
+    int width = scaled(v.at, 1);
+    if (width <= 1) {
+        line(v.to, (int)x0, (int)y0, (int)x1, (int)y1, colour);
+        return;
+    }
+    float dx = x1 - x0, dy = y1 - y0, length = sqrtf(dx * dx + dy * dy);
+    if (length == 0)
+        return;
+    float nx = -dy / length * width / 2, ny = dx / length * width / 2;
+    int corners[8] = {(int)lroundf(x0 + nx), (int)lroundf(y0 + ny), (int)lroundf(x1 + nx),
+                      (int)lroundf(y1 + ny), (int)lroundf(x1 - nx), (int)lroundf(y1 - ny),
+                      (int)lroundf(x0 - nx), (int)lroundf(y0 - ny)};
+    polygon(v.to, 4, corners, colour);
+}
+
+static void needle(const HudView &v, int px, int py, float restX, float restY, float degrees)
 {
     double r = degrees * hudPi / 180;
     double x = restX * cos(r) - restY * sin(r), y = restY * cos(r) + restX * sin(r);
-    line(game.backBuffer, px, py, (int)(px + x), (int)(py + y), makecol(0, 0, 0));
+    x *= v.at.scale, y *= v.at.scale;
+    stroke(v, px, py, (int)(px + x), (int)(py + y), makecol(0, 0, 0));
 }
 
 // A level marker across a bar gauge: red, white, red, k rows up per unit.
-static void levelMarker(const BITMAP *gauge, int x, int cy, int k, float value)
+static void levelMarker(const HudView &v, const BITMAP *gauge, int x, int cy, float k,
+                        float value)
 {
     if (!gauge)
         return;
-    int row = (int)(cy + gauge->h / 2 - k * value);
-    int left = x - gauge->w / 2, right = left + gauge->w;
-    line(game.backBuffer, left, row - 1, right, row - 1, makecol(255, 0, 0));
-    line(game.backBuffer, left, row, right, row, makecol(255, 255, 255));
-    line(game.backBuffer, left, row + 1, right, row + 1, makecol(255, 0, 0));
+    int row = (int)(cy + h(v, gauge) / 2 - k * value);
+    int left = x - w(v, gauge) / 2, right = left + w(v, gauge);
+    int thick = scaled(v.at, 1);
+    int colours[3] = {makecol(255, 0, 0), makecol(255, 255, 255), makecol(255, 0, 0)};
+    for (int n = 0; n < 3; n++) {
+        int top = row + (n - 1) * thick - thick / 2;
+        rectfill(v.to, left, top, right, top + thick - 1, colours[n]);
+    }
 }
 
-static void drawCracks()
+// The cracks are kept on the classic picture and drawn over this one.
+static void drawCracks(const HudView &v)
 {
     static const int greys[5] = {64, 128, 200, 128, 64};
+    float sx = (float)v.to->w / classicWidth(), sy = (float)v.to->h / classicHeight();
+    int thick = scaled(v.at, 1);
     for (int n = 0; n < game.crackCount && n < maxCracks; n++)
         for (const CrackSegment &s : game.cracks[n].segments)
-            for (int d = -2; d <= 2; d++)
-                line(game.backBuffer, s.x1 + d, s.y1, s.x2 + d, s.y2,
-                     makecol(greys[d + 2], greys[d + 2], greys[d + 2]));
+            for (int d = -2 * thick; d < 3 * thick; d++) {
+                int grey = greys[(d + 2 * thick) / thick];
+                line(v.to, (int)(s.x1 * sx) + d, (int)(s.y1 * sy), (int)(s.x2 * sx) + d,
+                     (int)(s.y2 * sy), makecol(grey, grey, grey));
+            }
 }
 
-static void drawBlips(int cx, int cy)
+static void drawBlips(const HudView &v, int cx, int cy)
 {
-    float s = h(game.bitmaps.radar) / 2.0f / radarRange;
+    float s = h(v, game.bitmaps.radar) / 2.0f / radarRange;
     const Craft &c = craftSeen();
+    int dot = scaled(v.at, 1);
     for (int n = 0; n < game.enemyCount; n++) {
         const Enemy &e = game.enemies[n];
         if (e.state != EnemyActive)
             continue;
         Transform at = cubeSeen(e, 0);
         float dx = at.x - c.x, dz = c.z - at.z;
-        if (sqrtf(dx * dx + dz * dz) < radarRange)
-            putpixel(game.backBuffer, (int)(cx + s * dx), (int)(cy + s * dz), makecol(0, 0, 0));
+        if (sqrtf(dx * dx + dz * dz) < radarRange) {
+            int x = (int)(cx + s * dx), y = (int)(cy + s * dz);
+            if (dot <= 1)
+                putpixel(v.to, x, y, makecol(0, 0, 0));
+            else
+                rectfill(v.to, x - dot / 2, y - dot / 2, x - dot / 2 + dot - 1, y - dot / 2 + dot - 1,
+                         makecol(0, 0, 0));
+        }
     }
 }
 
 // A row of icons running left from x; those wholly off the screen are not drawn.
-static void iconRow(BITMAP *icon, int x, int y, int count)
+static void iconRow(const HudView &v, BITMAP *icon, int x, int y, int count)
 {
     if (!icon)
         return;
-    for (int i = 0; i < count && x - i * icon->w + icon->w / 2 >= 0; i++)
-        place(icon, x - i * icon->w, y);
+    int step = w(v, icon);
+    for (int i = 0; i < count && x - i * step + step / 2 >= 0; i++)
+        place(v, icon, x - i * step, y);
 }
 
-static void fuelArrow()
+static void fuelArrow(const HudView &v)
 {
     const CityCell &depot = game.city[game.fuelDepotIndex % citySlots][game.fuelDepotIndex / citySlots];
     if (!depot.quad)
@@ -108,19 +157,20 @@ static void fuelArrow()
     float b = (float)(180 - atan2(dz, dx) * 180 / hudPi);
     b = addAngle360(b, 270);
     b = subAngle360(b, c.yaw);
-    place(game.bitmaps.fuelDir, game.backBuffer->w / 2, game.backBuffer->h / 2, b);
+    place(v, game.bitmaps.fuelDir, v.to->w / 2, v.to->h / 2, b);
 }
 
-static void text(const char *s, int height, int x, int y, int colour)
+static void text(const HudView &v, const char *s, int height, int x, int y, int colour)
 {
-    ttf_set_height(game.gameFont, height);
-    ttf_draw_text(game.backBuffer, game.gameFont, s, x, y, colour);
+    ttf_set_height(game.gameFont, scaled(v.at, height));
+    ttf_draw_text(v.to, game.gameFont, s, x, y, colour);
 }
 
-static void centred(const char *s, int height, int y, int colour)
+// Centred across the picture, y on the classic picture.
+static void centred(const HudView &v, const char *s, int height, int y, int colour)
 {
-    ttf_set_height(game.gameFont, height);
-    text(s, height, (game.backBuffer->w - ttf_text_width(game.gameFont, s)) / 2, y, colour);
+    ttf_set_height(game.gameFont, scaled(v.at, height));
+    text(v, s, height, (v.to->w - ttf_text_width(game.gameFont, s)) / 2, placeY(v.at, y), colour);
 }
 
 // Below 20 the warning shows for a second and hides for a second, with a beep
@@ -137,74 +187,86 @@ void hudTick()
     }
 }
 
-static void drawTexts()
+static void drawTexts(const HudView &v)
 {
     int white = makecol(255, 255, 255), red = makecol(255, 0, 0);
+    int edge = scaled(v.at, margin);
     char line[32];
     snprintf(line, sizeof line, "Score %d", game.score);
-    text(line, 12, margin, margin, white);
+    text(v, line, 12, edge, edge, white);
+    if (screenshotSaved())
+        game.screenshotNoteEnds = game.msTicks + screenshotNoteMs;
+    if ((int32_t)(game.screenshotNoteEnds - game.msTicks) > 0)
+        text(v, "Screenshot saved", 12, edge, edge + scaled(v.at, 16), white);
     if (game.collisionFlag) {
-        centred("Collision...", 24, 30, white);
-        centred("Autopilot Engaged", 24, 50, red);
+        centred(v, "Collision...", 24, 30, white);
+        centred(v, "Autopilot Engaged", 24, 50, red);
     }
     float fuel = game.fuel;
     if (fuel == 0)
-        centred("Out of Fuel", 24, 70, red);
+        centred(v, "Out of Fuel", 24, 70, red);
     else if (fuel / 100 * 100 < lowFuel && game.lowFuelBlinkOn)
-        centred("Fuel is Low", 24, 70, makecol(180, 0, 0));
+        centred(v, "Fuel is Low", 24, 70, makecol(180, 0, 0));
     if (game.craftState == Crashing)
-        centred("Ship Crashing", 36, game.backBuffer->h / 2, red);
+        centred(v, "Ship Crashing", 36, classicHeight() / 2, red);
     if (game.settings.showFPS) {
         snprintf(line, sizeof line, "FPS: %d", game.fpsValue);
-        ttf_set_height(game.gameFont, 12);
-        int right = game.backBuffer->w - margin;
-        text(line, 12, right - ttf_text_width(game.gameFont, line), margin, white);
+        ttf_set_height(game.gameFont, scaled(v.at, 12));
+        int right = v.to->w - edge;
+        text(v, line, 12, right - ttf_text_width(game.gameFont, line), edge, white);
     }
 }
 
+// The instrument row stays centred at the bottom, the bar under it spans the
+// picture's width, and the texts keep to the corners and the middle.
 void drawHud(int autopilot)
 {
     const Bitmaps &b = game.bitmaps;
     const Craft &c = craftSeen();
-    int W = game.backBuffer->w, H = game.backBuffer->h;
-    int cx = W / 2, cy = H - h(b.radarDir) / 2;
-    int upperBar = H - h(b.radarDir) + barRise, lowerBar = H - barRise;
-    int xS = cx + w(b.radarDir) / 2 + w(b.speedo) / 2;
-    int xP = xS + w(b.speedo) / 2 + w(b.pitch) / 2;
-    int xT = xS + w(b.speedo) / 2 + w(b.torque) / 2;
-    int xD = xP + w(b.pitch) / 2 + w(b.damage) / 2;
-    int xF = xD + w(b.damage) / 2 + w(b.fuel) / 2;
-    int xA = cx - w(b.radarDir) / 2 - w(b.altimeter) / 2;
+    const HudView v = {game.backBuffer, layoutOf(game.backBuffer)};
+    int W = v.to->w, H = v.to->h;
+    int cx = W / 2, cy = H - h(v, b.radarDir) / 2;
+    int rise = scaled(v.at, barRise);
+    int upperBar = H - h(v, b.radarDir) + rise, lowerBar = H - rise;
+    int xS = cx + w(v, b.radarDir) / 2 + w(v, b.speedo) / 2;
+    int xP = xS + w(v, b.speedo) / 2 + w(v, b.pitch) / 2;
+    int xT = xS + w(v, b.speedo) / 2 + w(v, b.torque) / 2;
+    int xD = xP + w(v, b.pitch) / 2 + w(v, b.damage) / 2;
+    int xF = xD + w(v, b.damage) / 2 + w(v, b.fuel) / 2;
+    int xA = cx - w(v, b.radarDir) / 2 - w(v, b.altimeter) / 2;
 
-    drawCracks();
+    drawCracks(v);
     if (b.hudBar) {
-        pivot_sprite(game.backBuffer, b.hudBar, 0, upperBar, 0, b.hudBar->h / 2, 0);
-        pivot_sprite(game.backBuffer, b.hudBar, 0, lowerBar, 0, b.hudBar->h / 2, 0);
+        // Along the picture's width, as many times as it takes.
+        for (int x = 0; x < W; x += w(v, b.hudBar))
+            for (int y : {upperBar, lowerBar})
+                pivot_scaled_sprite(v.to, b.hudBar, x, y, 0, b.hudBar->h / 2, 0, ftofix(v.at.art));
     }
-    place(b.radarDir, cx, cy);
-    place(b.radar, cx, cy, c.yaw);
-    drawBlips(cx, cy);
-    place(b.speedo, xS, cy);
-    needle(xS, cy, 0, -needleLength, speedNeedlePerUnit * c.speed);
+    place(v, b.radarDir, cx, cy);
+    place(v, b.radar, cx, cy, c.yaw);
+    drawBlips(v, cx, cy);
+    place(v, b.speedo, xS, cy);
+    needle(v, xS, cy, 0, -needleLength, speedNeedlePerUnit * c.speed);
     if (!game.settings.oldSchool) {
-        place(b.pitch, xP, cy);
-        needle(xP - w(b.pitch) / 2 + pitchPivotInset, cy, pitchNeedleLength, 0, c.pitch);
+        place(v, b.pitch, xP, cy);
+        needle(v, xP - w(v, b.pitch) / 2 + scaled(v.at, pitchPivotInset), cy, pitchNeedleLength, 0,
+               c.pitch);
     } else {
-        place(b.torque, xT, cy);
-        needle(xT, cy, 0, -needleLength, torqueNeedlePerUnit * c.torque);
+        place(v, b.torque, xT, cy);
+        needle(v, xT, cy, 0, -needleLength, torqueNeedlePerUnit * c.torque);
     }
-    place(b.altimeter, xA, cy);
-    needle(xA, cy, 0, -needleLength, altitudeNeedlePerUnit * c.y);
-    place(b.damage, xD, cy);
-    levelMarker(b.damage, xD, cy, h(b.damage) / maxDamage, (float)game.damage);
-    place(b.fuel, xF, cy);
-    levelMarker(b.fuel, xF, cy, h(b.fuel) / fullTank, game.fuel);
-    iconRow(b.lifeInd, xA - w(b.altimeter) / 2 - w(b.lifeInd) / 2, upperBar, game.lives);
-    iconRow(b.enemyInd, xA - w(b.altimeter) / 2 - w(b.enemyInd) / 2, lowerBar,
+    place(v, b.altimeter, xA, cy);
+    needle(v, xA, cy, 0, -needleLength, altitudeNeedlePerUnit * c.y);
+    place(v, b.damage, xD, cy);
+    levelMarker(v, b.damage, xD, cy, (float)(h(v, b.damage) / maxDamage), (float)game.damage);
+    place(v, b.fuel, xF, cy);
+    levelMarker(v, b.fuel, xF, cy, (float)(h(v, b.fuel) / fullTank), game.fuel);
+    iconRow(v, b.lifeInd, xA - w(v, b.altimeter) / 2 - w(v, b.lifeInd) / 2, upperBar, game.lives);
+    iconRow(v, b.enemyInd, xA - w(v, b.altimeter) / 2 - w(v, b.enemyInd) / 2, lowerBar,
             game.enemiesRemaining);
     if (!autopilot) {
-        place(b.crosshair, W / 2, H / 2);
-        fuelArrow();
+        place(v, b.crosshair, W / 2, H / 2);
+        fuelArrow(v);
     }
-    drawTexts();
+    drawTexts(v);
 }

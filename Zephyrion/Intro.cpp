@@ -14,13 +14,14 @@
 #include "Std/Sound.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Graphics.h"
 
 // The intro is part of start-up, so its lines are logged as start-up's.
 static const char *const startupSource = "Zephyrion.cpp";
 
-static const int border = 80;  // the picture sits half of it in from the top left
+static const int border = 80;  // the picture sits half of it in from each edge of its area
 static const int stripeFrames = 300;
 static const int bandHeight = 25, shortestBandStep = 5;
 static const int stripesVolume = 100, stripesPitch = 920, loopPitch = 900;
@@ -51,11 +52,15 @@ static void presentIntroFrame()
 // band so that the later band covers the lower part of the one before.
 static void drawStripes(bool &yellow)
 {
-    int h = game.screenHeight;
-    for (int y = 0; y < h; y += nextRandom(game.pictureRandom) % (bandHeight - shortestBandStep) + shortestBandStep) {
+    followPicture();
+    Layout l = layoutOf(game.backBuffer);
+    int h = game.backBuffer->h, band = scaled(l, bandHeight);
+    for (int y = 0; y < h;) {
         int colour = yellow ? makecol(255, 255, 0) : makecol(0, 0, 255);
         yellow = !yellow;
-        rectfill(game.backBuffer, 0, y, game.screenWidth, y + bandHeight, colour);
+        rectfill(game.backBuffer, 0, y, game.backBuffer->w, y + band, colour);
+        y += scaled(l, nextRandom(game.pictureRandom) % (bandHeight - shortestBandStep) +
+                           shortestBandStep);
     }
 }
 
@@ -73,7 +78,8 @@ static void stripesPhase(BITMAP *picture, bool withPicture, SAMPLE *stripes, SAM
             run.loopStartFrame = frame;
         }
         if (withPicture)
-            blit(picture, game.backBuffer, 0, 0, border / 2, border / 2, picture->w, picture->h);
+            blit(picture, game.backBuffer, 0, 0, (game.backBuffer->w - picture->w) / 2,
+                 (game.backBuffer->h - picture->h) / 2, picture->w, picture->h);
         presentIntroFrame();
         run.stripeFrames++;
     }
@@ -83,9 +89,10 @@ static void stripesPhase(BITMAP *picture, bool withPicture, SAMPLE *stripes, SAM
 
 static void drawTurned(BITMAP *picture, bool withPicture, float angle, float scale)
 {
+    followPicture();
     clear_bitmap(game.backBuffer);
     if (withPicture)
-        pivot_scaled_sprite(game.backBuffer, picture, game.screenWidth / 2, game.screenHeight / 2,
+        pivot_scaled_sprite(game.backBuffer, picture, game.backBuffer->w / 2, game.backBuffer->h / 2,
                             picture->w / 2, picture->h / 2, ftofix(angle), ftofix(scale));
 }
 
@@ -146,7 +153,10 @@ bool playIntro(IntroRun &run)
         }
     }
     SAMPLE *start = samples[0], *stripes = samples[1], *loop = samples[2];
-    BITMAP *picture = create_bitmap(game.screenWidth - border, game.screenHeight - border);
+    // The pictures keep the classic shape, centred on the picture at its scale.
+    followPicture();
+    Layout l = layoutOf(game.backBuffer);
+    BITMAP *picture = create_bitmap(l.width - scaled(l, border), game.backBuffer->h - scaled(l, border));
     if (picture)
         run.pictureW = picture->w, run.pictureH = picture->h;
     bool loading = stretchInto(picture, loadingPicture);

@@ -3,11 +3,15 @@
 
 #include <allegro.h>
 
+#include <cmath>
+
 #include "Std/3D.h"
 #include "Std/Input.h"
 #include "Std/Platform.h"
 #include "Zephyrion/City.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Interpolation.h"
 
 static const int logoTop = 15;
@@ -26,6 +30,7 @@ void resetTitleCamera()
 
 void drawTitleCity()
 {
+    followPicture();
     SeenBetweenTicks seen(1);
     clear_bitmap(game.backBuffer);
     clearZBuffer();
@@ -35,6 +40,13 @@ void drawTitleCity()
 void drawTitleLogo()
 {
     BITMAP *logo = game.bitmaps.logo;
-    if (logo)
-        draw_sprite(game.backBuffer, logo, (game.screenWidth - logo->w) / 2, logoTop);
+    if (!logo)
+        return;
+    Layout l = layoutOf(game.backBuffer);
+    int w = (int)lroundf(logo->w * l.art), h = (int)lroundf(logo->h * l.art);
+    int x = (game.backBuffer->w - w) / 2, y = placeY(l, logoTop);
+    if (w == logo->w && h == logo->h)
+        draw_sprite(game.backBuffer, logo, x, y);
+    else
+        stretch_sprite(game.backBuffer, logo, x, y, w, h);
 }

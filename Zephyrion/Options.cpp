@@ -11,6 +11,7 @@
 #include "Std/Platform.h"
 #include "Zephyrion/DefineKeys.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Menu.h"
 #include "Zephyrion/PadControls.h"
@@ -152,7 +153,7 @@ static const OptionRow gameOptionRows[] = {
     {"Difficulty", 300, difficultyValue, stepDifficulty},
     {"Controls...", 340, nullptr, openControls},
     {"Display and Sound...", 380, nullptr, openDisplayAndSound},
-    {"Back", 420, nullptr, nullptr},
+    {"Back", 450, nullptr, nullptr},
 };
 
 // ---- Controls ----
@@ -349,6 +350,40 @@ static bool stepScaling(KeySource)
     return applyOrLog();
 }
 
+static const char *widescreenValue()
+{
+    return game.settings.widescreen ? "On" : "Off";
+}
+
+static bool toggleWidescreen(KeySource)
+{
+    game.settings.widescreen = !game.settings.widescreen;
+    game.settings.fullScreen = displayFullScreen();
+    return applyOrLog();
+}
+
+static const char *resolutionName(int resolution)
+{
+    static const char *const names[resolutionCount] = {"Screen", "Classic", "Double"};
+    return resolution >= 0 && resolution < resolutionCount ? names[resolution]
+                                                           : names[ResolutionClassic];
+}
+
+static const char *resolutionValue()
+{
+    return resolutionName(game.settings.resolution);
+}
+
+// Classic, Double, Screen, and round again.
+static bool stepResolution(KeySource)
+{
+    static const int next[resolutionCount] = {ResolutionClassic, ResolutionDouble, ResolutionScreen};
+    int r = game.settings.resolution;
+    game.settings.resolution = r >= 0 && r < resolutionCount ? next[r] : ResolutionClassic;
+    game.settings.fullScreen = displayFullScreen();
+    return applyOrLog();
+}
+
 static bool togglePauseWhenUnfocused(KeySource)
 {
     game.settings.pauseWhenUnfocused = !game.settings.pauseWhenUnfocused;
@@ -369,13 +404,15 @@ static bool stepSmoothMotion(KeySource)
 
 static const OptionRow displayAndSoundRows[] = {
     {"Display", 180, displayValue, toggleDisplay},
-    {"Window Size", 215, windowSizeValue, stepWindowSize},
-    {"Scaling", 250, scalingValue, stepScaling},
-    {"VSync", 285, vsyncValue, toggleVsync},
-    {"Smooth Motion", 320, smoothMotionValue, stepSmoothMotion},
-    {"Sound Volume", 355, volumeValue, stepVolume},
-    {"Pause When Unfocused", 390, pauseValue, togglePauseWhenUnfocused},
-    {"Back", 425, nullptr, nullptr},
+    {"Window Size", 210, windowSizeValue, stepWindowSize},
+    {"Widescreen", 240, widescreenValue, toggleWidescreen},
+    {"Resolution", 270, resolutionValue, stepResolution},
+    {"Scaling", 300, scalingValue, stepScaling},
+    {"VSync", 330, vsyncValue, toggleVsync},
+    {"Smooth Motion", 360, smoothMotionValue, stepSmoothMotion},
+    {"Sound Volume", 390, volumeValue, stepVolume},
+    {"Pause When Unfocused", 420, pauseValue, togglePauseWhenUnfocused},
+    {"Back", 450, nullptr, nullptr},
 };
 
 // ---- The screen loop all share ----
@@ -390,19 +427,18 @@ static void drawRows(const OptionRow *rows, int count, int selected)
 {
     drawTitleCity();
     drawTitleLogo();
+    BITMAP *to = game.backBuffer;
     int white = makecol(255, 255, 255), grey = makecol(140, 140, 140), red = makecol(255, 0, 0);
     for (int i = 0; i < count; i++) {
-        ttf_set_height(game.gameFont, labelHeight);
-        ttf_draw_text(game.backBuffer, game.gameFont, rows[i].label, labelX, rows[i].y,
-                      i == selected ? white : grey);
+        writeAt(to, rows[i].label, labelHeight, labelX, rows[i].y, i == selected ? white : grey);
         if (rows[i].value) {
+            ttf_set_height(game.gameFont, labelHeight);  // where the label ends, on the classic picture
             int labelEnd = labelX + ttf_text_width(game.gameFont, rows[i].label);
-            ttf_set_height(game.gameFont, valueHeight);
-            ttf_draw_text(game.backBuffer, game.gameFont, rows[i].value(),
-                          std::max(valueX, labelEnd + valueGap), rows[i].y + valueDrop, red);
+            writeAt(to, rows[i].value(), valueHeight, std::max(valueX, labelEnd + valueGap),
+                    rows[i].y + valueDrop, red);
         }
     }
-    presentBitmap(game.backBuffer);
+    presentBitmap(to);
 }
 
 // Runs one option screen until Back or Escape, and saves what it changed;

@@ -9,6 +9,8 @@
 #include "Std/Platform.h"
 #include "Std/Sound.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/PadControls.h"
 #include "text/Ttf.h"
 
@@ -58,20 +60,28 @@ static int holdLoops(int held[lifeLoops])
     return count;
 }
 
-static void centred(const char *text, int height, int y, int colour)
-{
-    ttf_set_height(game.gameFont, height);
-    int x = (game.screenWidth - ttf_text_width(game.gameFont, text)) / 2;
-    ttf_draw_text(game.backBuffer, game.gameFont, text, x, y, colour);
-}
-
 // Over the last frame, which is still in the back buffer.
 static void showPaused()
 {
-    centred("Paused", titleHeight, game.screenHeight / 2 - titleRise, makecol(255, 255, 255));
+    int middle = classicHeight() / 2;
+    writeCentred(game.backBuffer, "Paused", titleHeight, middle - titleRise, makecol(255, 255, 255));
     const char *how = gamepadsConnected() && game.settings.useGamepad ? padHint : hint;
-    centred(how, hintHeight, game.screenHeight / 2 + hintDrop, makecol(200, 200, 200));
+    writeCentred(game.backBuffer, how, hintHeight, middle + hintDrop, makecol(200, 200, 200));
     presentBitmap(game.backBuffer);
+}
+
+// The picture changed its size while paused: the last frame, kept as it was,
+// shows in its shape on the new one until the game goes on.
+static void showPausedAgain(BITMAP *frozen)
+{
+    if (!followPicture())
+        return;
+    clear_bitmap(game.backBuffer);
+    if (frozen) {
+        ScreenRect r = fitPicture(frozen->w, frozen->h, game.backBuffer->w, game.backBuffer->h);
+        stretch_blit(frozen, game.backBuffer, 0, 0, frozen->w, frozen->h, r.x, r.y, r.w, r.h);
+    }
+    showPaused();
 }
 
 static bool leaving()
@@ -99,11 +109,18 @@ bool pauseGame()
     int held[lifeLoops];
     int heldCount = holdLoops(held);
     captureMouse(false);  // the pointer is the player's while the game waits
+    BITMAP *frozen = create_bitmap(game.backBuffer->w, game.backBuffer->h);
+    if (frozen)
+        blit(game.backBuffer, frozen, 0, 0, 0, 0, frozen->w, frozen->h);
     showPaused();
     waitForPauseKeyUp();  // the key that paused
-    while (!leaving() && !pauseKeyDown())
+    while (!leaving() && !pauseKeyDown()) {
         waitABit();
+        showPausedAgain(frozen);
+    }
     waitForPauseKeyUp();  // the key that goes on
+    if (frozen)
+        destroy_bitmap(frozen);
     game.paused = false;
     if (leaving())
         return false;  // the life's end silences what is held

@@ -2,13 +2,13 @@
 #include "Zephyrion/Pictures.h"
 
 #include <allegro.h>
-#include <loadpng.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "Std/Errors.h"
+#include "Std/Screenshot.h"
 #include "Zephyrion/GameState.h"
 
 static const size_t picturesAskedMost = 64;
@@ -32,25 +32,13 @@ bool askPictureAt(uint32_t tick, const char *path)
     return true;
 }
 
-// An opaque PNG: a 32-bit bitmap's alpha byte would make it transparent.
-static bool writePicture(BITMAP *frame, const char *path)
-{
-    BITMAP *opaque = create_bitmap_ex(24, frame->w, frame->h);
-    if (!opaque)
-        return false;
-    blit(frame, opaque, 0, 0, 0, 0, frame->w, frame->h);
-    bool written = save_png(path, opaque, nullptr) == 0;
-    destroy_bitmap(opaque);
-    return written;
-}
-
 void writeDuePictures(BITMAP *frame)
 {
     for (AskedPicture &p : asked) {
         if (p.written || game.tick < p.tick)
             continue;
         p.written = true;  // asked once: a failure is not tried again
-        if (!writePicture(frame, p.path.c_str())) {
+        if (!writeOpaquePng(frame, p.path.c_str())) {
             fprintf(stderr, "Cannot write the frame of tick %u to %s\n", p.tick, p.path.c_str());
             logError(__LINE__, __FILE__, SevWarning, "Cannot write the frame of tick %u to %s",
                      p.tick, p.path.c_str());

@@ -11,6 +11,8 @@
 #include "Zephyrion/Enemies.h"
 #include "Zephyrion/Frame.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Graphics.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/HighScores.h"
 #include "Zephyrion/Hud.h"
@@ -51,15 +53,12 @@ struct Approach {
 
 static void text(const char *s, int height, int x, int y, int r, int g, int b)
 {
-    ttf_set_height(game.gameFont, height);
-    ttf_draw_text(game.backBuffer, game.gameFont, s, x, y, makecol(r, g, b));
+    writeAt(game.backBuffer, s, height, x, y, makecol(r, g, b));
 }
 
 static void centred(const char *s, int height, int y, int r, int g, int b)
 {
-    ttf_set_height(game.gameFont, height);
-    int x = (game.screenWidth - ttf_text_width(game.gameFont, s)) / 2;
-    ttf_draw_text(game.backBuffer, game.gameFont, s, x, y, makecol(r, g, b));
+    writeCentred(game.backBuffer, s, height, y, makecol(r, g, b));
 }
 
 // What moves in a tick of either sequence besides the craft: game time, the
@@ -80,6 +79,7 @@ static void autopilotTick(Blink &blink, bool enemiesMove)
 // "Autopilot Engaged".
 static void drawAutopilotFrame(const Blink &blink)
 {
+    followPicture();
     SeenBetweenTicks seen(frameBetween());
     clear_bitmap(game.backBuffer);
     clearZBuffer();

@@ -170,6 +170,9 @@ void loadSettings()
                                  fastestSmoothMotion, defaults.smoothMotion);
     s.vsync = readBool("Display", "VSync", s.vsync);
     s.scaling = readInRange("Display", "Scaling", s.scaling, 0, scalingCount - 1, defaults.scaling);
+    s.widescreen = readBool("Display", "Widescreen", s.widescreen);
+    s.resolution = readInRange("Display", "Resolution", s.resolution, 0, resolutionCount - 1,
+                               defaults.resolution);
     s.soundVolume = clampInt(readInt("Sound", "Volume", s.soundVolume), 0, maxVolume);
     s.useGamepad = readBool("Gamepad", "Enabled", s.useGamepad);
     s.gamepadDeadZone = readInRange("Gamepad", "DeadZone", s.gamepadDeadZone, 0, maxDeadZone,
@@ -306,6 +309,8 @@ void saveSettings()
     setInt(lines, "Display", "SmoothMotion", s.smoothMotion);
     setInt(lines, "Display", "VSync", s.vsync);
     setInt(lines, "Display", "Scaling", s.scaling);
+    setInt(lines, "Display", "Widescreen", s.widescreen);
+    setInt(lines, "Display", "Resolution", s.resolution);
     setInt(lines, "Sound", "Volume", s.soundVolume);
     setInt(lines, "Gamepad", "Enabled", s.useGamepad);
     setInt(lines, "Gamepad", "DeadZone", s.gamepadDeadZone);

@@ -7,6 +7,7 @@
 
 #include "Std/3D.h"
 #include "Zephyrion/GameState.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Sounds.h"
 #include "Zephyrion/Timers.h"
 
@@ -77,16 +78,21 @@ void drawBeams()
         {6, 0, 200, 0, false},  {5, 0, 220, 0, false},  {3, 0, 255, 0, false},
         {0, 255, 0, 0, true},
     };
-    int w = game.backBuffer->w, h = game.backBuffer->h;  // the screen's size
+    // From the picture's bottom corners to its middle, as thick as its scale.
+    int w = game.backBuffer->w, h = game.backBuffer->h;
+    Layout at = layoutOf(game.backBuffer);
+    int thick = scaled(at, 1);
     for (int side = 0; side < 2; side++) {
         int x = side == 0 ? 0 : w;
         for (const BeamLine &l : lines) {
             int colour = makecol(l.r, l.g, l.b);
-            int y = h - beamStartRise + l.offset;
-            if (l.solid)
-                line(game.backBuffer, x, y, w / 2, h / 2, colour);
-            else
-                do_line(game.backBuffer, x, y, w / 2, h / 2, colour, beamPixel);
+            int y = h - scaled(at, beamStartRise) + (int)lroundf(l.offset * at.scale);
+            for (int t = 0; t < thick; t++) {
+                if (l.solid)
+                    line(game.backBuffer, x, y + t, w / 2, h / 2 + t, colour);
+                else
+                    do_line(game.backBuffer, x, y + t, w / 2, h / 2 + t, colour, beamPixel);
+            }
         }
     }
 }

@@ -3,6 +3,8 @@
 
 #include <allegro.h>
 
+#include <cmath>
+
 #include "Std/3D.h"
 #include "Std/Display.h"
 #include "Std/Input.h"
@@ -12,6 +14,7 @@
 #include "Zephyrion/Game.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/HighScores.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/Menu.h"
 #include "Zephyrion/Options.h"
 #include "Zephyrion/Replay.h"
@@ -35,16 +38,15 @@ void drawTitleMenu(int selected)
 {
     BITMAP *picture = displayPicture();
     int white = makecol(255, 255, 255);
-    ttf_set_height(game.gameFont, menuHeight);
-    for (int i = 0; i < itemCount; i++) {
-        int colour = i == selected ? white : makecol(140, 140, 140);
-        int x = (game.screenWidth - ttf_text_width(game.gameFont, menuItems[i])) / 2;
-        ttf_draw_text(picture, game.gameFont, menuItems[i], x, menuY[i], colour);
-    }
-    ttf_set_height(game.gameFont, creditHeight);
-    int x = game.screenWidth - ttf_text_width(game.gameFont, credits[0]) - 20;
-    ttf_draw_text(picture, game.gameFont, credits[0], x, game.screenHeight - 40, white);
-    ttf_draw_text(picture, game.gameFont, credits[1], x, game.screenHeight - 20, white);
+    for (int i = 0; i < itemCount; i++)
+        writeCentred(picture, menuItems[i], menuHeight, menuY[i],
+                     i == selected ? white : makecol(140, 140, 140));
+    // The credits end at the right of the title's area, above its bottom.
+    Layout l = layoutOf(picture);
+    ttf_set_height(game.gameFont, scaled(l, creditHeight));
+    int x = l.left + l.width - ttf_text_width(game.gameFont, credits[0]) - scaled(l, 20);
+    ttf_draw_text(picture, game.gameFont, credits[0], x, placeY(l, classicHeight() - 40), white);
+    ttf_draw_text(picture, game.gameFont, credits[1], x, placeY(l, classicHeight() - 20), white);
     showPicture();
 }
 
@@ -75,14 +77,15 @@ void logoEntrance()
     InLoop here("logo");
     playOnce(game.samples.logoEntrance);
     BITMAP *logo = game.bitmaps.logo;
-    int finalX = logo ? (game.screenWidth - logo->w) / 2 : 0;
     startFrames(0);  // its frames are its ticks
     for (int i = 0; i < entranceFrames; i++) {
         spinDepotMarkers();
         drawTitleCity();
+        Layout l = layoutOf(game.backBuffer);
+        int finalX = logo ? (game.backBuffer->w - (int)lroundf(logo->w * l.art)) / 2 : 0;
         if (logo)
-            pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i), i, 0, 0, 0,
-                                ftofix(i / 15.0));
+            pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i), placeY(l, i), 0, 0,
+                                0, ftofix(i / 15.0 * l.art));
         presentFrame();
         restMs(0);
     }
@@ -92,14 +95,19 @@ void logoEntrance()
     restMs(0);
 }
 
-static bool waitForKey(uint32_t ms)
+// How a wait on the title ended.
+enum TitleWait { TimeUp, KeyCame, Resized };
+
+static TitleWait waitForKey(uint32_t ms)
 {
     uint32_t start = game.msTicks;
     while (!keyWaiting() && !quitRequested() && game.msTicks - start < ms) {
         restMs(keyPollMs);
         serveInput();
+        if (pictureResized())
+            return Resized;
     }
-    return keyWaiting();
+    return keyWaiting() ? KeyCame : TimeUp;
 }
 
 // True when a key ended it.
@@ -110,9 +118,15 @@ static bool highScoresInterlude()
     presentBitmap(game.backBuffer);
     drawTitleLogo();
     showHighScores();
-    bool keyCame = waitForKey(idleMs);
+    TitleWait ended;
+    while ((ended = waitForKey(idleMs)) == Resized) {  // the table again, on the new picture
+        drawTitleCity();
+        presentBitmap(game.backBuffer);
+        drawTitleLogo();
+        showHighScores();
+    }
     clearKeys();  // the key that ends the interlude does nothing else
-    return keyCame;
+    return ended == KeyCame;
 }
 
 void titleLoop()
@@ -140,10 +154,14 @@ void titleLoop()
             logoPending = false, redraw = false;
         }
         drawTitleMenu(selection);
-        bool keyCame = waitForKey(idleMs);
+        TitleWait ended = waitForKey(idleMs);
         if (quitRequested())
             break;  // asked to end: as Exit Game
-        if (!keyCame) {  // the High Scores, then a game of the top ten in the attract mode
+        if (ended == Resized) {
+            redraw = true;
+            continue;
+        }
+        if (ended == TimeUp) {  // the High Scores, then a game of the top ten in the attract mode
             if (!highScoresInterlude() && !quitRequested() && playAttractDemo())
                 rebuild = true;
             redraw = true;

@@ -20,6 +20,7 @@
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Graphics.h"
 #include "Zephyrion/Intro.h"
+#include "Zephyrion/Layout.h"
 #include "Zephyrion/PadControls.h"
 #include "Zephyrion/Pictures.h"
 #include "Zephyrion/Replay.h"
@@ -39,7 +40,9 @@ static const int noDisplayLine = 520;
 static const int screenModeLine = 625;
 static const int noSoundLine = 78;
 static const int splashMs = 5000;
+static const int splashStepMs = 50;  // how soon a new picture shows the splash again
 static const int splashTextRise = 30;  // the splash line's top, pixels above the bottom edge
+static const int splashTextHeight = 12;
 
 struct SampleFile {
     const char *path;
@@ -114,22 +117,35 @@ bool loadSounds()
     return true;
 }
 
+// In its own shape, as tall as the picture and centred on it.
+static void drawSplash(BITMAP *splash)
+{
+    const char *text = "Please study the sponsors for the next few seconds...";
+    BITMAP *picture = displayPicture();
+    clear_bitmap(picture);
+    Layout l = layoutOf(picture);
+    if (splash && splash->w == l.width && splash->h == picture->h)
+        blit(splash, picture, 0, 0, l.left, 0, splash->w, splash->h);
+    else if (splash)
+        stretch_blit(splash, picture, 0, 0, splash->w, splash->h, l.left, 0, l.width, picture->h);
+    writeCentred(picture, text, splashTextHeight, classicHeight() - splashTextRise,
+                 makecol(0, 0, 0));
+    showPicture();
+}
+
 void showSplash()
 {
     InLoop here("splash");
-    const char *text = "Please study the sponsors for the next few seconds...";
     BITMAP *splash = load_png(dataFile(game.settings.lowSpeedPC ? "bitmaps/SplashScreenLow.png"
                                                                 : "bitmaps/SplashScreenHigh.png")
                                   .c_str(),
                               nullptr);
-    BITMAP *picture = displayPicture();
-    int width = splash ? splash->w : game.screenWidth;
-    if (splash)
-        blit(splash, picture, 0, 0, 0, 0, splash->w, splash->h);
-    ttf_draw_text(picture, game.gameFont, text, (width - ttf_text_width(game.gameFont, text)) / 2,
-                  game.screenHeight - splashTextRise, makecol(0, 0, 0));
-    showPicture();
-    restServingInput(splashMs);
+    drawSplash(splash);
+    for (int shown = 0; shown < splashMs; shown += splashStepMs) {
+        restServingInput(splashStepMs);
+        if (pictureResized())
+            drawSplash(splash);  // a switch or a resize: drawn anew for the new picture
+    }
     if (splash)
         destroy_bitmap(splash);
 }

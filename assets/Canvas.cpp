@@ -8,6 +8,13 @@
 
 static const float pi = 3.14159265f;
 static const Rgb mask = {255, 0, 255};
+static const int subsamples = 4;  // along each axis, for every pixel of the art
+static int artSize = 1;
+
+void setArtSize(int size)
+{
+    artSize = size;
+}
 
 Rgb mix(Rgb a, Rgb b, float t)
 {
@@ -24,7 +31,8 @@ int colour(Rgb c)
 Canvas beginCanvas(int w, int h, Rgb fill, TtfFont *font)
 {
     Canvas c;
-    c.scale = 4;
+    c.size = artSize;
+    c.scale = subsamples * artSize;
     c.hi = create_bitmap_ex(32, w * c.scale, h * c.scale);
     c.font = font;
     clear_to_color(c.hi, colour(fill));
@@ -35,7 +43,7 @@ Canvas beginCanvas(int w, int h, Rgb fill, TtfFont *font)
 // mostly mask stays mask, and the others average only their non-mask samples.
 BITMAP *finishCanvas(Canvas &c, bool sprite)
 {
-    int s = c.scale, w = c.hi->w / s, h = c.hi->h / s;
+    int s = subsamples, w = c.hi->w / s, h = c.hi->h / s;
     BITMAP *out = create_bitmap_ex(24, w, h);
     int maskColour = colour(mask);
     for (int y = 0; y < h; y++)

@@ -11,9 +11,14 @@
 
 struct Canvas {
     BITMAP *hi;     // the picture at scale times its size, 32-bit
-    int scale;      // subsamples per pixel along each axis
+    int scale;      // canvas pixels per picture pixel along each axis
     TtfFont *font;  // the game font, for labels
+    int size;       // pixels of the finished art per picture pixel: 1, or 2..4 for larger pictures
 };
+
+// The size the canvases begun from now on are finished at: 1 for the classic
+// picture, 2..4 for the pictures that many times as tall.
+void setArtSize(int size);
 
 struct Rgb {
     int r, g, b;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ static const int roundDialSize = 92;
 static const int pitchGaugeWidth = 82, gaugeHeight = 100;
 static const int barGaugeWidth = 34, barGaugeHeight = 114;
 
+static const int largestArt = 4;  // times the classic size: for pictures up to 2400 lines
 static std::string outDir;
 static TtfFont *artFont;
 static int failures = 0;
@@ -360,7 +362,7 @@ static void logo()
     outlinedText(c, "ZEPHYRION", w / 2.0f, 62, 84, {210, 230, 255}, {10, 24, 60}, 4);
     BITMAP *letters = create_bitmap_ex(32, c.hi->w, c.hi->h);
     clear_to_color(letters, colour(maskColour));
-    Canvas lettersCanvas = {letters, c.scale, artFont};
+    Canvas lettersCanvas = {letters, c.scale, artFont, c.size};
     textCentred(lettersCanvas, "ZEPHYRION", w / 2.0f, 62, 84, white);
     int litColour = colour(white);
     for (int y = 0; y < letters->h; y++) {
@@ -539,25 +541,39 @@ int main(int argc, char **argv)
         return 1;
     }
     ttf_set_background(-1);
-    radarDisc();
-    radarFrame();
-    speedo();
-    pitchGauge();
-    torqueGauge();
-    altimeter();
-    crosshair();
-    barGauge("Damage.png", "DMG", {60, 170, 70}, {220, 40, 30});
-    barGauge("Fuel.png", "FUEL", {220, 40, 30}, {60, 190, 80});
-    hudBar();
-    lifeIcon();
-    enemyIcon();
+    // The HUD, the icons and the logo, also twice to four times as large for
+    // the pictures that many times as tall, each size in its own folder.
+    const std::string base = outDir;
+    for (int size = 1; size <= largestArt; size++) {
+        setArtSize(size);
+        outDir = size == 1 ? base : base + "/" + std::to_string(size) + "x";
+        std::error_code made;
+        if (size > 1 && !std::filesystem::create_directories(outDir, made) && made) {
+            fprintf(stderr, "MakeBitmaps: cannot make %s\n", outDir.c_str());
+            return 1;
+        }
+        radarDisc();
+        radarFrame();
+        speedo();
+        pitchGauge();
+        torqueGauge();
+        altimeter();
+        crosshair();
+        barGauge("Damage.png", "DMG", {60, 170, 70}, {220, 40, 30});
+        barGauge("Fuel.png", "FUEL", {220, 40, 30}, {60, 190, 80});
+        hudBar();
+        lifeIcon();
+        enemyIcon();
+        fuelArrow();
+        logo();
+    }
+    setArtSize(1);
+    outDir = base;
     desktopIcon(64, "Icon.png");
     desktopIcon(128, "Icon128.png");
     desktopIcon(256, "Icon256.png");
     const char *const icons[] = {"Icon.png", "Icon128.png", "Icon256.png"};
     windowsIcon(icons, 3, "Zephyrion.ico");
-    fuelArrow();
-    logo();
     splash(800, 600, "SplashScreenHigh.png");
     splash(640, 480, "SplashScreenLow.png");
     loadScreen();

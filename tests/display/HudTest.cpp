@@ -129,6 +129,64 @@ TEST_F(Hud, FrameCounterEndsTenPixelsFromTheRightEdge)
     game.settings.showFPS = false;
 }
 
+// On a 3840 x 2160 picture the HUD is the classic one at 3.6 times the size:
+// the art made at 4x and drawn at 0.9, the instrument row where the classic
+// one's would be scaled about the bottom middle, the texts as tall, and the
+// frame counter at its margin from the right edge.
+TEST_F(Hud, At2160pTheHudIsTheClassicOneAtThePicturesScale)
+{
+    game.settings.showFPS = true;
+    game.fpsValue = 60;
+    game.damage = 20, game.fuel = 40;
+    drawHud(0);
+    BITMAP *classic = create_bitmap(800, 600);
+    blit(game.backBuffer, classic, 0, 0, 0, 0, 800, 600);
+    int classicSpeedo = game.bitmaps.speedo->w;
+
+    destroyZBuffer();
+    destroy_bitmap(game.backBuffer);
+    game.backBuffer = create_bitmap(3840, 2160);
+    ASSERT_TRUE(createZBuffer(game.backBuffer));
+    loadBitmaps();
+    ASSERT_EQ(4, game.artSize);
+    ASSERT_NE(nullptr, game.bitmaps.speedo);
+    EXPECT_EQ(4 * classicSpeedo, game.bitmaps.speedo->w) << "the larger art, not the classic blown up";
+    clear_to_color(game.backBuffer, paper);
+    drawHud(0);
+
+    // The classic instrument row, from the altimeter to the fuel gauge, pixel
+    // by pixel against the large one's pixel at the same place scaled.
+    int near = 0, all = 0;
+    for (int y = 470; y < 600; y += 2)
+        for (int x = 240; x < 720; x += 2, all++) {
+            int c = getpixel(classic, x, y);
+            int big = getpixel(game.backBuffer, (int)(1920 + (x - 400 + 0.5) * 3.6),
+                               (int)(2160 - (600 - y - 0.5) * 3.6));
+            near += abs(getr(c) - getr(big)) < 48 && abs(getg(c) - getg(big)) < 48 &&
+                    abs(getb(c) - getb(big)) < 48;
+        }
+    EXPECT_GT(near, all * 85 / 100) << near << " of " << all;
+    destroy_bitmap(classic);
+
+    // "Score 0" as tall as 12 classic pixels scaled, at the scaled margin.
+    int white = makecol(255, 255, 255), firstRow = -1, lastRow = -1;
+    for (int y = 0; y < 120; y++)
+        if (count(white, 0, y, 400, y + 1)) {
+            lastRow = y;
+            firstRow = firstRow < 0 ? y : firstRow;
+        }
+    EXPECT_GE(firstRow, 36);
+    EXPECT_GT(lastRow - firstRow, 24) << "the text at the picture's scale";
+    int lastInk = 0;
+    for (int x = 3000; x < 3840; x++)
+        if (count(white, x, 20, x + 1, 90))
+            lastInk = x;
+    EXPECT_GE(lastInk, 3840 - 36 - 12);
+    EXPECT_LT(lastInk, 3840 - 36) << "the frame counter keeps its margin from the right edge";
+    EXPECT_EQ(0, changed(0, 400, 3840, 900)) << "nothing strays into the view above the row";
+    game.settings.showFPS = false;
+}
+
 // A blip is one black pixel, for active enemies nearer than 750 units.
 TEST_F(Hud, RadarShowsActiveEnemiesInsideItsRangeOnly)
 {

@@ -345,6 +345,51 @@ TEST_F(Game, ATimedDemoDrawsAFrameATickAtOffAndTwoAtSixty)
     EXPECT_EQ(2 * frames[0], frames[1]);
 }
 
+// Widescreen widens the view and keeps its height: the frame of a tick on a
+// 16:9 screen (1067 x 600) shows the 4:3 frame's view in its middle, the
+// horizon and the buildings' edges on the same rows, and the city goes on at
+// both sides of it.
+TEST_F(Game, AWidescreenFrameShowsTheClassicViewInItsMiddleAndMoreAtTheSides)
+{
+    struct BackToTheTestDesktop {
+        ~BackToTheTestDesktop() { useDesktopOfSize(rootWidth, rootHeight); }
+    } after;
+    Image frames[2];
+    for (int wide = 0; wide < 2; wide++) {
+        if (wide)
+            useDesktopOfSize(1920, 1080);
+        dir.write("Zephyrion.cfg", std::string("[Display]\nFullScreen = ") + (wide ? "1" : "0") +
+                                       "\nWidescreen = 1\nResolution = 1\nSmoothMotion = 0\n");
+        std::string out = run("cd '" + dir.path + "' && DISPLAY=" + testDisplay() +
+                              " timeout 300 " GAME_BINARY " --timedemo " GOLDEN_DIR
+                              "/twenty-one-cities.zdemo --shot 400 frame.png 2>&1; echo status $?");
+        ASSERT_NE(std::string::npos, out.find("status 0\n")) << out;
+        EXPECT_NE(std::string::npos, out.find(wide ? "Picture 1067x600\n" : "Picture 800x600\n"))
+            << out;
+        frames[wide] = loadImage(dir.file("frame.png"));
+        rename(dir.file("frame.png").c_str(), dir.file(wide ? "wide.png" : "classic.png").c_str());
+    }
+    const Image &classic = frames[0], &wide = frames[1];
+    ASSERT_EQ(800, classic.width);
+    ASSERT_EQ(1067, wide.width);
+    const int shift = 1067 / 2 - 800 / 2, top = 40, bottom = 440;  // the view above the HUD
+    long same = 0, all = 0;
+    for (int y = top; y < bottom; y++)
+        for (int x = 20; x < 780; x++, all++)
+            same += classic.at(x, y) == wide.at(x + shift, y);
+    EXPECT_GT(same, all * 97 / 100) << "the classic view, unmoved, in the middle";
+    // Across each seam the picture runs on: no border, nothing left undrawn.
+    int runsOn = 0;
+    for (int y = top; y < bottom; y++)
+        runsOn += (wide.at(shift - 1, y) == wide.at(shift, y)) +
+                  (wide.at(shift + 800, y) == wide.at(shift + 799, y));
+    EXPECT_GT(runsOn, 2 * (bottom - top) * 8 / 10);
+    int sideColours = 0;
+    for (int y = top; y < bottom; y += 8)
+        sideColours += wide.at(10, y) != wide.at(10, top) || wide.at(1056, y) != wide.at(1056, top);
+    EXPECT_GT(sideColours, 5) << "the sides show the city, not one flat colour";
+}
+
 }  // namespace
 
 namespace {
@@ -546,8 +591,9 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
                             220), 300) << "Display";
     EXPECT_GT(display.count(0xFF0000, 390, 180, 700,
                             340), 500) << "the values";
-    // Window Size, Scaling, VSync, Smooth Motion, Sound Volume, Pause When Unfocused
-    for (int row = 0; row < 6; row++) {
+    // Window Size, Widescreen, Resolution, Scaling, VSync, Smooth Motion, Sound Volume,
+    // Pause When Unfocused
+    for (int row = 0; row < 8; row++) {
         pressKey(window, "Down");
         pressKey(window, "Return");
     }
@@ -587,7 +633,8 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
                              "Accelerate = 17\n", "Deccelerate = 5\n", "Stop = 24\n",
                              "Fire = 67\n", "LowSpeedPC = 0\n", "WindowSize = 1\n",
                              "Volume = 0\n", "PauseWhenUnfocused = 0\n", "FullScreen = 1\n",
-                             "SmoothMotion = 0\n", "Scaling = 1\n", "VSync = 0\n"})
+                             "SmoothMotion = 0\n", "Scaling = 1\n", "VSync = 0\n",
+                             "Widescreen = 0\n", "Resolution = 2\n"})
         EXPECT_NE(std::string::npos, cfg.find(line)) << line;
     EXPECT_FALSE(dir.exists("ErrorLog.txt"));
 }

@@ -96,9 +96,9 @@ GameRun startGame(const Scratch &dir, StartMode mode)
             setenv("LD_PRELOAD", VIRTUAL_PAD, 1);
             setenv("ZEPHYRION_TEST_PAD", dir.file("pad.fifo").c_str(), 1);
         }
-        if (mode == ReadOnlyFolder) {
+        if (mode == ReadOnlyFolder || mode == NotTheOwner) {
             // Root may write anywhere, so the game then runs as nobody.
-            if (chmod(".", 0555) != 0 ||
+            if (chmod(".", mode == ReadOnlyFolder ? 0555 : 0777) != 0 ||
                 (getuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)))
                 _exit(125);
         }

@@ -44,6 +44,7 @@ enum StartMode {
     WithDisplay,     // the test's X display
     NoDisplay,       // no X display at all
     ReadOnlyFolder,  // its folder made read-only, and the game not its owner
+    NotTheOwner,     // its folder open to all, and the game not the owner of what is in it
     WithSound,       // the display, and a sound device that records into "heard.raw"
     WithGamepad,     // the display, and SDL's virtual pad that a TestPad works
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -161,6 +162,35 @@ TEST_F(Surroundings, AReadOnlyFolderPlaysAndSaysWhatItCouldNotSave)
                   .find("ERR:0545:Zephyrion.cpp - Unable to save the settings and high scores to "
                         "Zephyrion.cfg: Permission denied"))
         << dir.read("game-output.txt");
+}
+
+// F12 on the title with a "screenshots" folder the game may not write in: the
+// log says why, and the game runs on; once the folder may be written, F12
+// saves the picture as the player sees it, at its own size.
+TEST_F(Surroundings, AScreenshotThatCannotBeWrittenIsLoggedAndTheGameRunsOn)
+{
+    ASSERT_EQ(0, mkdir(dir.file("screenshots").c_str(), 0555));
+    game = startGame(dir, NotTheOwner);
+    std::string window = waitForWindow(10000);
+    ASSERT_FALSE(window.empty());
+    usleep(21000 * 1000);  // the splash and the intro
+    pressKey(window, "F12");
+    usleep(1000 * 1000);
+    EXPECT_NE(std::string::npos,
+              dir.read("ErrorLog.txt").find("No screenshot: cannot write screenshots/zephyrion-"))
+        << dir.read("ErrorLog.txt");
+    EXPECT_EQ(0, kill(game.pid, 0)) << "still running";
+    ASSERT_EQ(0, chmod(dir.file("screenshots").c_str(), 0777));
+    pressKey(window, "F12");
+    usleep(1000 * 1000);
+    std::string shots = run("ls '" + dir.file("screenshots") + "'");
+    ASSERT_EQ(0u, shots.find("zephyrion-")) << shots;
+    Image shot = loadImage(dir.file("screenshots/" + shots.substr(0, shots.find('\n'))));
+    EXPECT_EQ(800, shot.width);
+    EXPECT_EQ(600, shot.height);
+    EXPECT_GT(shot.count(0xFFFFFF, 0, 240, 800, 300), 1500) << "the title's menu";
+    pressKey(window, "Escape");
+    ASSERT_TRUE(waitForExit(game, 15000));
 }
 
 }  // namespace

@@ -861,7 +861,7 @@ TEST_F(Gameplay, BumpsWhitenABuildingUpToWhiteAndBringItDownAtAnyDepth)
 
 // A crack draws its lean before its start, and a screen too low for the
 // usual start band still cracks, from 50 pixels down.
-TEST_F(Gameplay, ACrackDrawsItsLeanBeforeItsStartOnAnyScreen)
+TEST_F(Gameplay, ACrackDrawsItsLeanBeforeItsStartOnTheClassicPictureAtAnySize)
 {
     seedRandom(game.logicRandom, 11);
     Random &r = game.logicRandom;
@@ -877,9 +877,11 @@ TEST_F(Gameplay, ACrackDrawsItsLeanBeforeItsStartOnAnyScreen)
     EXPECT_EQ(y + (int)(y * cos(a)), s.y2);
 
     destroy_bitmap(game.backBuffer);
-    game.backBuffer = create_bitmap(320, 200);  // 200 / 5 - 50 < 0
+    game.backBuffer = create_bitmap(1920, 1080);
+    seedRandom(game.logicRandom, 11);
     addCrack();
-    EXPECT_EQ(50, game.cracks[0].segments[0].y1);
+    EXPECT_EQ(x, s.x1);
+    EXPECT_EQ(y, s.y1);
     destroy_bitmap(game.backBuffer);
     game.backBuffer = create_bitmap(800, 600);
 }

@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "ScratchDir.h"
+#include "Std/Display.h"
 #include "Std/Errors.h"
 #include "Zephyrion/GameState.h"
 
@@ -63,6 +64,10 @@ class ConfigFile : public ::testing::Test {
         EXPECT_EQ(a.windowScale, b.windowScale);
         EXPECT_EQ(a.pauseWhenUnfocused, b.pauseWhenUnfocused);
         EXPECT_EQ(a.smoothMotion, b.smoothMotion);
+        EXPECT_EQ(a.vsync, b.vsync);
+        EXPECT_EQ(a.scaling, b.scaling);
+        EXPECT_EQ(a.widescreen, b.widescreen);
+        EXPECT_EQ(a.resolution, b.resolution);
         EXPECT_EQ(a.soundVolume, b.soundVolume);
         EXPECT_EQ(a.useGamepad, b.useGamepad);
         EXPECT_EQ(a.gamepadDeadZone, b.gamepadDeadZone);
@@ -99,7 +104,7 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
     for (int i = 0; i < highScoreRows; i++)
         expected += "0" + std::to_string(i) + " = 0\n";
     expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n\n[Display]\nFullScreen = 1\n"
-                "WindowSize = 0\nPauseWhenUnfocused = 1\nSmoothMotion = -1\nVSync = 1\nScaling = 0\n\n[Sound]\nVolume = 100\n\n"
+                "WindowSize = 0\nPauseWhenUnfocused = 1\nSmoothMotion = -1\nVSync = 1\nScaling = 0\nWidescreen = 1\nResolution = 1\n\n[Sound]\nVolume = 100\n\n"
                 "[Gamepad]\nEnabled = 1\nDeadZone = 25\n";
     EXPECT_EQ(expected, text);
 }
@@ -159,6 +164,10 @@ TEST_F(ConfigFile, WrittenFileReadsBackToTheSameValues)
     s.windowScale = 2;
     s.pauseWhenUnfocused = false;
     s.smoothMotion = 144;
+    s.vsync = false;
+    s.scaling = ScaleSmooth;
+    s.widescreen = false;
+    s.resolution = ResolutionDouble;
     s.soundVolume = 40;
     s.useGamepad = false;
     s.gamepadDeadZone = 40;
@@ -386,7 +395,7 @@ std::string everyKey(const std::string &value)
         text += std::string(key) + " = " + value + "\n";
     text += "[Display]\n";
     for (const char *key : {"FullScreen", "WindowSize", "PauseWhenUnfocused", "SmoothMotion",
-                            "VSync", "Scaling"})
+                            "VSync", "Scaling", "Widescreen", "Resolution"})
         text += std::string(key) + " = " + value + "\n";
     text += "[Sound]\nVolume = " + value + "\n";
     text += "[Gamepad]\nEnabled = " + value + "\nDeadZone = " + value + "\n";
@@ -418,11 +427,13 @@ TEST_F(ConfigFile, EveryKeyWithTheSameHostileValueReadsAsTheGuardsSay)
         load(everyKey(c.value));
         const Settings &s = game.settings;
         for (bool flag : {s.lowSpeedPC, s.oldSchool, s.classic, s.useMouse, s.showFPS,
-                          s.fullScreen, s.pauseWhenUnfocused, s.vsync, s.useGamepad})
+                          s.fullScreen, s.pauseWhenUnfocused, s.vsync, s.widescreen, s.useGamepad})
             EXPECT_EQ(c.on, flag) << what;
         EXPECT_EQ(0, s.windowScale) << what << ": none of them is 1x, 2x or 3x";
         EXPECT_EQ(0, s.scaling) << what << ": none of them is Pixel Perfect or Smooth, so Sharp";
         bool readsAsZero = c.value == "0" || c.value == "twelve";
+        EXPECT_EQ(readsAsZero ? (int)ResolutionScreen : builtIn.settings.resolution, s.resolution)
+            << what << ": Screen, Classic or Double, else the default";
         EXPECT_EQ(readsAsZero ? smoothMotionOff : smoothMotionDisplay, s.smoothMotion)
             << what << ": Off, a rate up to 1000 or Display, else Display";
         EXPECT_EQ(c.volume, s.soundVolume) << what;
