@@ -27,7 +27,7 @@ Camera *camera = &theCamera;
 RenderStats renderStats;
 void *(*allocatePrimitive)(size_t size) = malloc;
 
-static ZBUFFER *zBuffer = nullptr;
+static DepthBuffer *zBuffer = nullptr;
 static float viewDistance = 10000.0f;
 static MATRIX_f cameraMatrix;
 static int viewportX, viewportY, viewportW, viewportH;
@@ -68,21 +68,21 @@ void setupProjection(int x, int y, int w, int h)
 
 bool createZBuffer(BITMAP *bmp)
 {
-    zBuffer = create_zbuffer(bmp);
+    zBuffer = createDepthBuffer(bmp);
     return zBuffer != nullptr;
 }
 
 void clearZBuffer()
 {
     if (zBuffer)
-        clear_zbuffer(zBuffer, 0);
+        clearDepthBuffer(zBuffer, 0);
 }
 
 void destroyZBuffer()
 {
     if (!zBuffer)
         return;
-    destroy_zbuffer(zBuffer);
+    destroyDepthBuffer(zBuffer);
     zBuffer = nullptr;
 }
 
