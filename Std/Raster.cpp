@@ -12,6 +12,7 @@
 #include "Std/Raster.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -65,20 +66,33 @@ static inline Float4 closenessAt(float z, float dz, Float4 i)
     return z + i * dz;
 }
 
-// No lane set: all four pixels lie behind what is there.
-static bool noneSet(Int4 lanes)
+// Whether no lane of four is set, or every lane: SSE tells at once, and the
+// generic code looks at the lanes' two halves.
+#if defined(__SSE__)
+static inline bool noneSet(Int4 lanes)
+{
+    return __builtin_ia32_movmskps((Float4)lanes) == 0;
+}
+
+static inline bool allSet(Int4 lanes)
+{
+    return __builtin_ia32_movmskps((Float4)lanes) == 15;
+}
+#else
+static inline bool noneSet(Int4 lanes)
 {
     uint64_t half[2];
     memcpy(half, &lanes, sizeof half);
     return (half[0] | half[1]) == 0;
 }
 
-static bool allSet(Int4 lanes)
+static inline bool allSet(Int4 lanes)
 {
     uint64_t half[2];
     memcpy(half, &lanes, sizeof half);
     return (half[0] & half[1]) == ~(uint64_t)0;
 }
+#endif
 
 // Pixels from..to-1 of the span, each tested against the depth buffer.
 template <typename Pixel>
@@ -135,20 +149,43 @@ void testPixels<Pixel24>(Pixel24 *out, float *depth, int from, int to, float z, 
     testOneByOne(out, depth, from, to, z, dz, c);
 }
 
-// Eight at a time; one at a time at 24 bits.
+// Eight at a time, the last eight ending at the last pixel even where they go
+// over some already filled, with the same numbers; one at a time at 24 bits.
 template <typename Pixel>
 static void fillPixels(Pixel *out, float *depth, int from, int to, float z, float dz, Pixel c)
 {
-    typedef Pixel Pixel8 __attribute__((vector_size(8 * sizeof(Pixel))));
-    const Pixel8 c8 = (Pixel8){} + c;
+    typedef Pixel Pixel4 __attribute__((vector_size(4 * sizeof(Pixel))));
+    const Pixel4 c4 = (Pixel4){} + c;
+    if (to - from < 8) {
+        if (to - from < 4) {
+            fillOneByOne(out, depth, from, to, z, dz, c);
+            return;
+        }
+        for (int i : {from, to - 4}) {
+            Float4 closeness = closenessAt(z, dz, (Float4){0, 1, 2, 3} + (float)i);
+            memcpy(depth + i, &closeness, sizeof closeness);
+            memcpy(out + i, &c4, sizeof c4);
+        }
+        return;
+    }
     Float4 index = (Float4){0, 1, 2, 3} + (float)from;
-    int i = from;
-    for (; i + 8 <= to; i += 8, index += 8) {
+    auto fillEight = [=](int i, Float4 index) {
         Float4 closeness[2] = {closenessAt(z, dz, index), closenessAt(z, dz, index + 4)};
         memcpy(depth + i, closeness, sizeof closeness);
-        memcpy(out + i, &c8, sizeof c8);
+        memcpy(out + i, &c4, sizeof c4);
+        memcpy(out + i + 4, &c4, sizeof c4);
+    };
+    int i = from;
+    for (; i + 16 <= to; i += 16, index += 16) {
+        fillEight(i, index);
+        fillEight(i + 8, index + 8);
     }
-    fillOneByOne(out, depth, i, to, z, dz, c);
+    if (i + 8 <= to) {
+        fillEight(i, index);
+        i += 8, index += 8;
+    }
+    if (i < to)
+        fillEight(to - 8, index - (float)(i - (to - 8)));
 }
 
 template <>
@@ -182,19 +219,20 @@ static inline void fillLater(Span<Pixel> &s, int from, int to)
     s.blindTo = to;
 }
 
-// The span's pixels from..to-1, which lie in the run'th run from the span's
-// first; whole when they are all of that run's pixels. A comparison with a NaN
-// is false, so a span whose 1/z is no number somewhere is tested pixel by
-// pixel, and takes no NaN into the bounds: they only rise, as the depths do,
-// and only to what the span's numbers prove.
-template <typename Pixel, bool falling>
-static inline void fillRun(Span<Pixel> &s, int run, int from, int to, bool whole)
+// The span's pixels from..to-1 in the run'th run from the one its first pixel
+// lies in, their 1/z from low to high, and whole when they are all of that
+// run's pixels: passed by when they lie behind every pixel of the run, left to
+// be filled with no test when they lie in front of every one, each tested
+// otherwise. A comparison with a NaN is false, so a span whose 1/z is no
+// number somewhere is tested pixel by pixel, and takes no NaN into the bounds:
+// they only rise, as the depths do, and only to what the span's numbers prove.
+template <typename Pixel>
+static inline void fillRun(Span<Pixel> &s, int run, int from, int to, float low, float high,
+                           bool whole)
 {
-    float first = closenessAt(s.z, s.dz, from), last = closenessAt(s.z, s.dz, to - 1);
-    float low = falling ? last : first, high = falling ? first : last;
     float &farthest = s.farthest[run], &nearest = s.nearest[run];
     if (high <= farthest)
-        return;  // behind every pixel of the run
+        return;
     if (low > nearest) {
         fillLater(s, from, to);
         nearest = high;
@@ -209,84 +247,75 @@ static inline void fillRun(Span<Pixel> &s, int run, int from, int to, bool whole
         farthest = low;
 }
 
-// A span of pixels x..x+w-1 of a row whose depth buffer is width wide.
+// Four runs of a span of pixels x..x+w-1 of a row whose depth buffer is width
+// wide, not all of them hidden: the run'th to the run'th + 3 of the span's runs
+// runs, the first of them the one pixel x lies in, each starting at its pixel
+// starts (counted from the span's first, so the first's may lie before it), the
+// span's 1/z at the run's nearer end high. Whether a run is hidden, or wholly
+// in front, is first asked of the span's 1/z at the run's two ends even where
+// those lie beyond the span: being further out along the same slope, they are
+// beyond the span's own at both ends, and can only answer no where the span's
+// own would say yes. Four runs wholly in front are filled as one stretch; the
+// others are taken one by one on the span's own numbers. The row's bounds have
+// room for the runs past the row's end that the last four may reach.
 template <typename Pixel, bool falling>
-static void fillRuns(Span<Pixel> &s, int width, int x, int w)
+__attribute__((noinline)) static void fillFour(Span<Pixel> &s, int width, int x, int w, int run,
+                                               int runs, Float4 starts, Float4 high)
 {
-    const int part = depthRunPixels - 1;
-    int run = 0, from = 0;
-    if (x & part) {
-        // the run it starts inside of, up to the next one or its own end
-        from = std::min(depthRunPixels - (x & part), w);
-        fillRun<Pixel, falling>(s, 0, 0, from, false);
-        run = 1;
-    }
-    // Four whole runs at a time: the usual four are all hidden, or all in front.
+    const Int4 lane = {0, 1, 2, 3};
     const float r = (float)depthRunPixels;
-    Float4 starts = (Float4){0, r, 2 * r, 3 * r} + (float)from;
-    for (; from + 4 * depthRunPixels <= w;
-         from += 4 * depthRunPixels, run += 4, starts += 4 * r) {
-        Float4 first = closenessAt(s.z, s.dz, starts), last = closenessAt(s.z, s.dz, starts + (r - 1));
-        Float4 low = falling ? last : first, high = falling ? first : last, farthest, nearest;
-        memcpy(&farthest, s.farthest + run, sizeof farthest);
-        if (allSet(high <= farthest))
-            continue;
-        memcpy(&nearest, s.nearest + run, sizeof nearest);
-        if (allSet(low > nearest)) {
-            fillLater(s, from, from + 4 * depthRunPixels);
-            memcpy(s.nearest + run, &high, sizeof high);
-            memcpy(s.farthest + run, &low, sizeof low);
-            continue;
-        }
-        for (int k = 0; k < 4; k++) {
-            int start = from + k * depthRunPixels;
-            fillRun<Pixel, falling>(s, run + k, start, start + depthRunPixels, true);
-        }
-    }
-    for (; from < w; run++) {
-        int to = std::min(from + depthRunPixels, w);
-        fillRun<Pixel, falling>(s, run, from, to, to - from == depthRunPixels || x + to == width);
-        from = to;
-    }
-    fillPixels(s.out, s.depth, s.blindFrom, s.blindTo, s.z, s.dz, s.c);
-}
-
-// One span of a row: pixels x..x+w-1, their 1/z from z at x rising by dz a
-// pixel. line and depth are the row's first pixel, farthest and nearest its
-// bounds (none: test every pixel), and width the depth buffer's.
-typedef void (*SpanFiller)(void *line, float *depth, float *farthest, float *nearest, int width,
-                           int x, int w, float z, float dz, int colour);
-
-template <typename Pixel>
-static void fillSpan(void *line, float *depth, float *farthest, float *nearest, int width, int x,
-                     int w, float z, float dz, int colour)
-{
-    const Pixel c = pixelOf<Pixel>(colour);
-    if (!farthest) {
-        testPixels((Pixel *)line + x, depth + x, 0, w, z, dz, c);
+    Float4 ends = starts + (r - 1), farthest, nearest;
+    Float4 low = closenessAt(s.z, s.dz, falling ? ends : starts);
+    memcpy(&farthest, s.farthest + run, sizeof farthest);
+    memcpy(&nearest, s.nearest + run, sizeof nearest);
+    Int4 beyond = lane >= runs - run, hidden = (high <= farthest) | beyond;
+    if (allSet((low > nearest) & ~beyond)) {
+        int from = std::max((int)starts[0], 0), to = std::min((int)ends[3] + 1, w);
+        fillLater(s, from, to);
+        memcpy(s.nearest + run, &high, sizeof high);
+        const Float4 none = {}, rowEnd = none + (float)(width - 1 - x);
+        Float4 lastOfRun = ends < rowEnd ? ends : rowEnd;
+        Int4 whole = (starts >= none) & (lastOfRun <= none + (float)(w - 1));
+        farthest = whole ? low : farthest;
+        memcpy(s.farthest + run, &farthest, sizeof farthest);
         return;
     }
-    const int run = x >> depthRunShift;
-    Span<Pixel> s = {(Pixel *)line + x, depth + x, farthest + run, nearest + run, z, dz, c, 0, 0};
-    if (dz < 0)
-        fillRuns<Pixel, true>(s, width, x, w);
-    else
-        fillRuns<Pixel, false>(s, width, x, w);
+    for (int k = 0; k < 4; k++) {
+        if (hidden[k])
+            continue;
+        int start = (int)starts[k], from = std::max(start, 0);
+        int to = std::min(start + depthRunPixels, w);
+        bool whole = from == start && (to == start + depthRunPixels || x + to == width);
+        float first = closenessAt(s.z, s.dz, from), last = closenessAt(s.z, s.dz, to - 1);
+        fillRun(s, run + k, from, to, falling ? last : first, falling ? first : last, whole);
+    }
 }
 
-static SpanFiller spanFillerFor(int bitsPerPixel)
+// A span of pixels x..x+w-1 of a row whose depth buffer is width wide, taken
+// four runs at a time: the usual four are all hidden, passed by at once.
+template <typename Pixel, bool falling>
+static inline void fillRuns(Span<Pixel> &s, int width, int x, int w)
 {
-    switch (bitsPerPixel) {
-    case 8:
-        return fillSpan<uint8_t>;
-    case 15:
-    case 16:
-        return fillSpan<uint16_t>;
-    case 24:
-        return fillSpan<Pixel24>;
-    default:
-        return fillSpan<uint32_t>;
+    const int runs = ((x + w - 1) >> depthRunShift) - (x >> depthRunShift) + 1;
+    const float r = (float)depthRunPixels;
+    // each run's first pixel, counted from the span's first
+    Float4 starts = (Float4){0, r, 2 * r, 3 * r} - (float)(x & (depthRunPixels - 1));
+    int run = 0;
+    for (; run + 4 <= runs; run += 4, starts += 4 * r) {
+        Float4 high = closenessAt(s.z, s.dz, falling ? starts : starts + (r - 1)), farthest;
+        memcpy(&farthest, s.farthest + run, sizeof farthest);
+        if (!allSet(high <= farthest))
+            fillFour<Pixel, falling>(s, width, x, w, run, runs, starts, high);
     }
+    if (run < runs) {
+        const Int4 lane = {0, 1, 2, 3};
+        Float4 high = closenessAt(s.z, s.dz, falling ? starts : starts + (r - 1)), farthest;
+        memcpy(&farthest, s.farthest + run, sizeof farthest);
+        if (!allSet((high <= farthest) | (lane >= runs - run)))
+            fillFour<Pixel, falling>(s, width, x, w, run, runs, starts, high);
+    }
+    if (s.blindTo > s.blindFrom)
+        fillPixels(s.out, s.depth, s.blindFrom, s.blindTo, s.z, s.dz, s.c);
 }
 
 // ---- The depth buffer ----
@@ -303,7 +332,7 @@ DepthBuffer *createDepthBuffer(BITMAP *bmp, bool bounded)
     }
     buffer->runs = (buffer->depth->w + depthRunPixels - 1) >> depthRunShift;
     if (bounded) {
-        size_t runs = (size_t)buffer->runs * buffer->depth->h;
+        size_t runs = (size_t)buffer->runs * buffer->depth->h + 3;
         buffer->farthest = (float *)malloc(sizeof(float) * runs);
         buffer->nearest = (float *)malloc(sizeof(float) * runs);
         if (!buffer->farthest || !buffer->nearest) {
@@ -315,14 +344,16 @@ DepthBuffer *createDepthBuffer(BITMAP *bmp, bool bounded)
     return buffer;
 }
 
-// Four floats a store, where Allegro's clear goes a pixel at a time.
+// Four floats a store, sixteen a round, where Allegro's clear goes a pixel at a time.
 static void fillFloats(float *p, size_t count, float z)
 {
     const Float4 four = (Float4){} + z;
     size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
+    for (; i + 16 <= count; i += 16) {
         memcpy(p + i, &four, sizeof four);
         memcpy(p + i + 4, &four, sizeof four);
+        memcpy(p + i + 8, &four, sizeof four);
+        memcpy(p + i + 12, &four, sizeof four);
     }
     for (; i < count; i++)
         p[i] = z;
@@ -334,7 +365,7 @@ void clearDepthBuffer(DepthBuffer *buffer, float z)
     for (int y = 0; y < depth->h; y++)
         fillFloats((float *)depth->line[y], depth->w, z);
     if (buffer->farthest) {
-        size_t runs = (size_t)buffer->runs * depth->h;
+        size_t runs = (size_t)buffer->runs * depth->h + 3;
         fillFloats(buffer->farthest, runs, z);
         fillFloats(buffer->nearest, runs, z);
     }
@@ -388,41 +419,119 @@ struct Clip {
     int left, top, right, bottom;  // pixels, right and bottom exclusive
 };
 
+// What every span of a polygon shares.
+template <typename Pixel>
+struct Target {
+    BITMAP *bmp;
+    bool inMemory;  // a memory bitmap's rows are where its line table says
+    const DepthBuffer *depth;
+    Clip clip;
+    Pixel c;
+};
+
+// Whether the runs first..last of a row hold nothing further than high.
+static inline bool behindRuns(const float *farthest, int first, int last, float high)
+{
+    const Float4 h = (Float4){} + high;
+    Float4 four;
+    int run = first;
+    for (; run + 3 <= last; run += 4) {
+        memcpy(&four, farthest + run, sizeof four);
+        if (!allSet(h <= four))
+            return false;
+    }
+    if (run > last)
+        return true;
+    const Int4 lane = {0, 1, 2, 3};
+    memcpy(&four, farthest + run, sizeof four);
+    return allSet((h <= four) | (lane > last - run));
+}
+
 // Rows ytop..ybottom between two sides that both span them.
-static void fillRows(BITMAP *bmp, const DepthBuffer &depth, const Clip &clip, int ytop,
-                     int ybottom, Edge *left, Edge *right, SpanFiller span, int colour)
+//
+// Before a row's span is worked out, it is asked whether the row is hidden
+// from its sides' 1/z alone. The span's 1/z is worked out from theirs, and
+// in exact numbers it lies between them at every pixel, since every pixel's
+// centre lies between the sides; rounded, it strays by less than 2^-18 of
+// the larger of them (a few roundings of a few such numbers). A row whose
+// runs are all at least that much beyond both sides is passed by whole.
+template <typename Pixel>
+static void fillRows(const Target<Pixel> &t, int ytop, int ybottom, Edge *left, Edge *right)
 {
     if (right->x < left->x || (right->x == left->x && right->dx < left->dx))
         std::swap(left, right);
+    const DepthBuffer &depth = *t.depth;
     const int width = depth.depth->w;
-    // A memory bitmap's rows are where its line table says, with no bank to switch.
-    const bool inMemory = is_memory_bitmap(bmp);
-    for (int y = ytop; y <= ybottom; y++) {
+    for (int y = ytop; y <= ybottom; y++, left->x += left->dx, right->x += right->dx,
+             left->z += left->dz, right->z += right->dz) {
         int x = fixceil(left->x), w = fixceil(right->x) - x;
-        if (w > 0) {
-            float dz = (right->z - left->z) * (65536.0f / (float)(right->x - left->x));
-            float z = left->z + dz * fixtof(x * 65536 - left->x);
-            if (x < clip.left) {
-                z += dz * (float)(clip.left - x);
-                w -= clip.left - x;
-                x = clip.left;
-            }
-            if (x + w > clip.right)
-                w = clip.right - x;
-            if (w > 0) {
-                float *farthest = nullptr, *nearest = nullptr;
-                if (depth.farthest) {
-                    farthest = depth.farthest + y * depth.runs;
-                    nearest = depth.nearest + y * depth.runs;
-                }
-                void *line = inMemory ? bmp->line[y] : (void *)bmp_write_line(bmp, y);
-                span(line, (float *)depth.depth->line[y], farthest,
-                     nearest, width, x, w, z, dz, colour);
-            }
+        int from = std::max(x, t.clip.left), to = std::min(x + w, t.clip.right);
+        if (w <= 0 || to <= from)
+            continue;
+        if (depth.farthest) {
+            float lz = left->z, rz = right->z;
+            float high = (lz > rz ? lz : rz) + std::max(fabsf(lz), fabsf(rz)) * (1.0f / 65536);
+            const float *farthest = depth.farthest + y * depth.runs;
+            if (high == high && behindRuns(farthest, from >> depthRunShift,
+                                           (to - 1) >> depthRunShift, high))
+                continue;
         }
-        left->x += left->dx, right->x += right->dx;
-        left->z += left->dz, right->z += right->dz;
+        float dz = (right->z - left->z) * (65536.0f / (float)(right->x - left->x));
+        float z = left->z + dz * fixtof(x * 65536 - left->x);
+        if (x < t.clip.left) {
+            z += dz * (float)(t.clip.left - x);
+            w -= t.clip.left - x;
+            x = t.clip.left;
+        }
+        if (x + w > t.clip.right)
+            w = t.clip.right - x;
+        void *line = t.inMemory ? (void *)t.bmp->line[y] : (void *)bmp_write_line(t.bmp, y);
+        Pixel *out = (Pixel *)line + x;
+        float *zs = (float *)depth.depth->line[y] + x;
+        if (!depth.farthest) {
+            testPixels(out, zs, 0, w, z, dz, t.c);
+            continue;
+        }
+        int run = y * depth.runs + (x >> depthRunShift);
+        Span<Pixel> s = {out, zs, depth.farthest + run, depth.nearest + run, z, dz, t.c, 0, 0};
+        if (dz < 0)
+            fillRuns<Pixel, true>(s, width, x, w);
+        else
+            fillRuns<Pixel, false>(s, width, x, w);
     }
+}
+
+// From the top corner, one side goes down each way round the polygon, and a
+// convex polygon is done once the two ways round meet at its bottom.
+template <typename Pixel>
+static void fillSides(const Target<Pixel> &t, Edge *edges, int sides, int first, int top,
+                      int bottom)
+{
+    auto before = [sides](int i) { return (i + sides - 1) % sides; };
+    auto after = [sides](int i) { return (i + 1) % sides; };
+    int left = first;
+    if (before(left) != after(left) && edges[before(left)].top == top)
+        left = before(left);
+    int right = after(left);
+    for (int ytop = top, pieces = 0; pieces < sides; pieces++) {
+        int ybottom = std::min(edges[left].bottom, edges[right].bottom);
+        fillRows(t, ytop, ybottom, &edges[left], &edges[right]);
+        if (ybottom >= bottom)
+            break;
+        if (ybottom >= edges[left].bottom)
+            left = before(left);
+        if (ybottom >= edges[right].bottom)
+            right = after(right);
+        ytop = ybottom + 1;
+    }
+}
+
+template <typename Pixel>
+static void fillSides(BITMAP *bmp, const DepthBuffer *depth, const Clip &clip, int colour,
+                      Edge *edges, int sides, int first, int top, int bottom)
+{
+    const Target<Pixel> t = {bmp, is_memory_bitmap(bmp) != 0, depth, clip, pixelOf<Pixel>(colour)};
+    fillSides(t, edges, sides, first, top, bottom);
 }
 
 void fillDepthPolygon(BITMAP *bmp, DepthBuffer *depth, int count, V3D_f *const *corners,
@@ -446,29 +555,21 @@ void fillDepthPolygon(BITMAP *bmp, DepthBuffer *depth, int count, V3D_f *const *
     }
     if (sides == 0)
         return;
-
-    // From the top corner, one side goes down each way round the polygon.
-    auto before = [sides](int i) { return (i + sides - 1) % sides; };
-    auto after = [sides](int i) { return (i + 1) % sides; };
-    int left = first;
-    if (before(left) != after(left) && edges[before(left)].top == top)
-        left = before(left);
-    int right = after(left);
-
-    int bitsPerPixel = bitmap_color_depth(bmp);
-    SpanFiller span = spanFillerFor(bitsPerPixel);
     acquire_bitmap(bmp);
-    // A convex polygon is done once the two ways round meet at its bottom.
-    for (int ytop = top, pieces = 0; pieces < sides; pieces++) {
-        int ybottom = std::min(edges[left].bottom, edges[right].bottom);
-        fillRows(bmp, *depth, clip, ytop, ybottom, &edges[left], &edges[right], span, colour);
-        if (ybottom >= bottom)
-            break;
-        if (ybottom >= edges[left].bottom)
-            left = before(left);
-        if (ybottom >= edges[right].bottom)
-            right = after(right);
-        ytop = ybottom + 1;
+    switch (bitmap_color_depth(bmp)) {
+    case 8:
+        fillSides<uint8_t>(bmp, depth, clip, colour, edges, sides, first, top, bottom);
+        break;
+    case 15:
+    case 16:
+        fillSides<uint16_t>(bmp, depth, clip, colour, edges, sides, first, top, bottom);
+        break;
+    case 24:
+        fillSides<Pixel24>(bmp, depth, clip, colour, edges, sides, first, top, bottom);
+        break;
+    default:
+        fillSides<uint32_t>(bmp, depth, clip, colour, edges, sides, first, top, bottom);
+        break;
     }
     bmp_unwrite_line(bmp);
     release_bitmap(bmp);

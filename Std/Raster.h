@@ -9,7 +9,7 @@
 // building lies behind the nearer ones drawn before it, and a span that is
 // wholly behind a run's farthest pixel passes it by without looking at one;
 // a span wholly in front of its nearest is filled without testing.
-const int depthRunShift = 4;
+const int depthRunShift = 5;
 const int depthRunPixels = 1 << depthRunShift;
 
 // Allegro's z-buffer (1/z per pixel, 0 far away) with its runs' bounds, each
