@@ -176,9 +176,19 @@ static void fillPixels(Pixel *out, float *depth, int from, int to, float z, floa
         memcpy(out + i + 4, &c4, sizeof c4);
     };
     int i = from;
-    for (; i + 16 <= to; i += 16, index += 16) {
-        fillEight(i, index);
-        fillEight(i + 8, index + 8);
+    if (i + 16 <= to) {
+        Float4 at0 = index, at1 = index + 4, at2 = index + 8, at3 = index + 12;
+        for (; i + 16 <= to; i += 16) {
+            Float4 closeness[4] = {closenessAt(z, dz, at0), closenessAt(z, dz, at1),
+                                   closenessAt(z, dz, at2), closenessAt(z, dz, at3)};
+            at0 += 16, at1 += 16, at2 += 16, at3 += 16;
+            memcpy(depth + i, closeness, sizeof closeness);
+            memcpy(out + i, &c4, sizeof c4);
+            memcpy(out + i + 4, &c4, sizeof c4);
+            memcpy(out + i + 8, &c4, sizeof c4);
+            memcpy(out + i + 12, &c4, sizeof c4);
+        }
+        index = at0;
     }
     if (i + 8 <= to) {
         fillEight(i, index);
@@ -534,6 +544,51 @@ static void fillSides(BITMAP *bmp, const DepthBuffer *depth, const Clip &clip, i
     fillSides(t, edges, sides, first, top, bottom);
 }
 
+// Whether the polygon between these sides, on rows top..bottom, is hidden
+// whole: a far building behind a near one. Each side's 1/z, stepped row after
+// row, strays from the straight line between its first row's and its last's
+// by less than a rounding of the largest a row, and each span's 1/z lies
+// between its sides' but for its own roundings (see fillRows); so no pixel's
+// is beyond the sides' largest at either end by more than the margin below,
+// which is some eight times that. The sides' columns step in whole fixed
+// point numbers, so every span lies between the leftmost and rightmost
+// column the sides reach at either end. When every run those columns reach
+// on every row lies beyond that, no pixel would be filled.
+static bool hidden(const DepthBuffer &depth, const Clip &clip, const Edge *edges, int sides,
+                   int top, int bottom)
+{
+    const int64_t rightmost = 0x7FFF0000, leftmost = -0x7FFF0000;
+    float high = 0, largest = 0;
+    int64_t left = INT64_MAX, right = INT64_MIN;
+    for (int i = 0; i < sides; i++) {
+        const Edge &e = edges[i];
+        int rows = e.bottom - e.top;
+        if (rows >= 1 << 16)
+            return false;
+        float first = e.z, last = e.z + (float)rows * e.dz;
+        float size = std::max(fabsf(first), fabsf(last));
+        float reach = std::max(first, last) + size * (float)(rows + 8) * (1.0f / (1 << 21));
+        if (!(reach == reach && size == size && size < 1e30f))
+            return false;  // no number, or none worth the bother
+        high = std::max(high, reach), largest = std::max(largest, size);
+        int64_t a = e.x, b = e.x + (int64_t)rows * e.dx;
+        if (std::min(a, b) < leftmost || std::max(a, b) > rightmost)
+            return false;
+        left = std::min(left, std::min(a, b)), right = std::max(right, std::max(a, b));
+    }
+    high += largest * (1.0f / 65536);
+    // fixceil, for the numbers the sides can reach
+    int from = std::max((int)((left + 0xFFFF) >> 16), clip.left);
+    int to = std::min((int)((right + 0xFFFF) >> 16), clip.right);
+    if (to <= from)
+        return true;
+    for (int y = top; y <= bottom; y++)
+        if (!behindRuns(depth.farthest + y * depth.runs, from >> depthRunShift,
+                        (to - 1) >> depthRunShift, high))
+            return false;
+    return true;
+}
+
 void fillDepthPolygon(BITMAP *bmp, DepthBuffer *depth, int count, V3D_f *const *corners,
                       int colour)
 {
@@ -553,7 +608,7 @@ void fillDepthPolygon(BITMAP *bmp, DepthBuffer *depth, int count, V3D_f *const *
             bottom = e.bottom;
         sides++;
     }
-    if (sides == 0)
+    if (sides == 0 || (depth->farthest && hidden(*depth, clip, edges, sides, top, bottom)))
         return;
     acquire_bitmap(bmp);
     switch (bitmap_color_depth(bmp)) {
