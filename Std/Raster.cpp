@@ -117,20 +117,29 @@ static void fillOneByOne(Pixel *out, float *depth, int from, int to, float z, fl
     }
 }
 
-// Four at a time; one at a time at 24 bits.
+// Four at a time, the last four ending at the last pixel even where they go
+// over some already tested: those now hold the span's own 1/z or nearer, and
+// stay as they are. One at a time at 24 bits.
 template <typename Pixel>
 static void testPixels(Pixel *out, float *depth, int from, int to, float z, float dz, Pixel c)
 {
     typedef Pixel Pixel4 __attribute__((vector_size(4 * sizeof(Pixel))));
     const Pixel4 c4 = (Pixel4){} + c;
-    Float4 index = (Float4){0, 1, 2, 3} + (float)from;
-    int i = from;
-    for (; i + 4 <= to; i += 4, index += 4) {
+    if (to - from < 4) {
+        testOneByOne(out, depth, from, to, z, dz, c);
+        return;
+    }
+    auto testFour = [=](int i, Float4 index) {
         Float4 closeness = closenessAt(z, dz, index), was;
         memcpy(&was, depth + i, sizeof was);
         Int4 nearer = was < closeness;  // all ones where nearer
         if (noneSet(nearer))
-            continue;
+            return;
+        if (allSet(nearer)) {
+            memcpy(depth + i, &closeness, sizeof closeness);
+            memcpy(out + i, &c4, sizeof c4);
+            return;
+        }
         Pixel4 pixels;
         memcpy(&pixels, out + i, sizeof pixels);
         Pixel4 mask = __builtin_convertvector(nearer, Pixel4);
@@ -138,8 +147,13 @@ static void testPixels(Pixel *out, float *depth, int from, int to, float z, floa
         pixels = (pixels & ~mask) | (c4 & mask);
         memcpy(depth + i, &was, sizeof was);
         memcpy(out + i, &pixels, sizeof pixels);
-    }
-    testOneByOne(out, depth, i, to, z, dz, c);
+    };
+    Float4 index = (Float4){0, 1, 2, 3} + (float)from;
+    int i = from;
+    for (; i + 4 <= to; i += 4, index += 4)
+        testFour(i, index);
+    if (i < to)
+        testFour(to - 4, index - (float)(i - (to - 4)));
 }
 
 template <>
@@ -582,10 +596,25 @@ static bool hidden(const DepthBuffer &depth, const Clip &clip, const Edge *edges
     int to = std::min((int)((right + 0xFFFF) >> 16), clip.right);
     if (to <= from)
         return true;
-    for (int y = top; y <= bottom; y++)
-        if (!behindRuns(depth.farthest + y * depth.runs, from >> depthRunShift,
-                        (to - 1) >> depthRunShift, high))
-            return false;
+    // the same runs on every row: four at a time, the last four less those past them
+    const int first = from >> depthRunShift, runs = ((to - 1) >> depthRunShift) - first + 1;
+    const Int4 lane = {0, 1, 2, 3}, past = lane >= (runs & 3);
+    const Float4 h = (Float4){} + high;
+    const float *row = depth.farthest + top * depth.runs + first;
+    for (int y = top; y <= bottom; y++, row += depth.runs) {
+        Float4 four;
+        int run = 0;
+        for (; run + 4 <= runs; run += 4) {
+            memcpy(&four, row + run, sizeof four);
+            if (!allSet(h <= four))
+                return false;
+        }
+        if (run < runs) {
+            memcpy(&four, row + run, sizeof four);
+            if (!allSet((h <= four) | past))
+                return false;
+        }
+    }
     return true;
 }
 
