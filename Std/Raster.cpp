@@ -251,8 +251,8 @@ static inline void fillLater(Span<Pixel> &s, int from, int to)
 // number somewhere is tested pixel by pixel, and takes no NaN into the bounds:
 // they only rise, as the depths do, and only to what the span's numbers prove.
 template <typename Pixel>
-static inline void fillRun(Span<Pixel> &s, int run, int from, int to, float low, float high,
-                           bool whole)
+static inline void fillRun(Span<Pixel> &s, int run, int start, int from, int to, float low,
+                           float high, bool whole, int x, int rowRest)
 {
     float &farthest = s.farthest[run], &nearest = s.nearest[run];
     if (high <= farthest)
@@ -265,6 +265,30 @@ static inline void fillRun(Span<Pixel> &s, int run, int from, int to, float low,
         return;
     }
     testPixels(s.out, s.depth, from, to, s.z, s.dz, s.c);
+    if (start >= -x && start + depthRunPixels <= rowRest) {
+        // A run that is partly in front is looked at whole, and its bounds
+        // made those of the depths it holds, so that the spans still to come
+        // over it find it hidden or in front where they can.
+        const float *d = s.depth + start;
+        Float4 least, most;
+        memcpy(&least, d, sizeof least);
+        most = least;
+        for (int i = 4; i < depthRunPixels; i += 4) {
+            Float4 four;
+            memcpy(&four, d + i, sizeof four);
+            least = four < least ? four : least;
+            most = four > most ? four : most;
+        }
+        float lo = std::min(std::min(least[0], least[1]), std::min(least[2], least[3]));
+        float hi = std::max(std::max(most[0], most[1]), std::max(most[2], most[3]));
+        if (lo > farthest)
+            farthest = lo;
+        if (hi == hi)
+            nearest = hi;
+        else if (high > nearest)
+            nearest = high;
+        return;
+    }
     if (high > nearest)
         nearest = high;
     if (whole && low > farthest)
@@ -311,7 +335,8 @@ __attribute__((noinline)) static void fillFour(Span<Pixel> &s, int width, int x,
         int to = std::min(start + depthRunPixels, w);
         bool whole = from == start && (to == start + depthRunPixels || x + to == width);
         float first = closenessAt(s.z, s.dz, from), last = closenessAt(s.z, s.dz, to - 1);
-        fillRun(s, run + k, from, to, falling ? last : first, falling ? first : last, whole);
+        fillRun(s, run + k, start, from, to, falling ? last : first, falling ? first : last, whole,
+                x, width - x);
     }
 }
 
@@ -368,16 +393,21 @@ DepthBuffer *createDepthBuffer(BITMAP *bmp, bool bounded)
     return buffer;
 }
 
-// Four floats a store, sixteen a round, where Allegro's clear goes a pixel at a time.
+// Four floats a store, thirty-two a round, where Allegro's clear goes a pixel
+// at a time.
 static void fillFloats(float *p, size_t count, float z)
 {
     const Float4 four = (Float4){} + z;
     size_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (; i + 32 <= count; i += 32) {
         memcpy(p + i, &four, sizeof four);
         memcpy(p + i + 4, &four, sizeof four);
         memcpy(p + i + 8, &four, sizeof four);
         memcpy(p + i + 12, &four, sizeof four);
+        memcpy(p + i + 16, &four, sizeof four);
+        memcpy(p + i + 20, &four, sizeof four);
+        memcpy(p + i + 24, &four, sizeof four);
+        memcpy(p + i + 28, &four, sizeof four);
     }
     for (; i < count; i++)
         p[i] = z;
