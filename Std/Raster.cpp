@@ -191,8 +191,9 @@ static void fillPixels(Pixel *out, float *depth, int from, int to, float z, floa
     };
     int i = from;
     if (i + 16 <= to) {
+        // two rounds of sixteen a turn, each lane a column of its own
         Float4 at0 = index, at1 = index + 4, at2 = index + 8, at3 = index + 12;
-        for (; i + 16 <= to; i += 16) {
+        auto fillSixteen = [&](int i) {
             Float4 closeness[4] = {closenessAt(z, dz, at0), closenessAt(z, dz, at1),
                                    closenessAt(z, dz, at2), closenessAt(z, dz, at3)};
             at0 += 16, at1 += 16, at2 += 16, at3 += 16;
@@ -201,6 +202,14 @@ static void fillPixels(Pixel *out, float *depth, int from, int to, float z, floa
             memcpy(out + i + 4, &c4, sizeof c4);
             memcpy(out + i + 8, &c4, sizeof c4);
             memcpy(out + i + 12, &c4, sizeof c4);
+        };
+        for (; i + 32 <= to; i += 32) {
+            fillSixteen(i);
+            fillSixteen(i + 16);
+        }
+        if (i + 16 <= to) {
+            fillSixteen(i);
+            i += 16;
         }
         index = at0;
     }
@@ -251,7 +260,7 @@ static inline void fillLater(Span<Pixel> &s, int from, int to)
 // number somewhere is tested pixel by pixel, and takes no NaN into the bounds:
 // they only rise, as the depths do, and only to what the span's numbers prove.
 template <typename Pixel>
-static inline void fillRun(Span<Pixel> &s, int run, int start, int from, int to, float low,
+__attribute__((always_inline)) static inline void fillRun(Span<Pixel> &s, int run, int start, int from, int to, float low,
                            float high, bool whole, int x, int rowRest)
 {
     float &farthest = s.farthest[run], &nearest = s.nearest[run];
