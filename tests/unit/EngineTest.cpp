@@ -497,8 +497,10 @@ static void expectBoundsHold(const DepthBuffer *buffer, int scene, int polygon)
 // picture and the same depths, to the bit, as testing every pixel does.
 // Random overlapping polygons in random order, at every colour depth: oblongs
 // whose rows start and end at each column of a run in turn, slanting convex
-// polygons, polygons drawn again over themselves in another colour, and
-// backdrops that cover every run whole. The bitmap is no whole number of runs
+// polygons, polygons drawn again over themselves in another colour, to the
+// bit or a few roundings nearer, backdrops that cover every run whole, and
+// polygons that lean back from a level backdrop by a few roundings from one
+// corner on it, so that their pixels lie within a rounding of it. The bitmap is no whole number of runs
 // wide, and some scenes clip to a rectangle whose sides lie inside runs.
 TEST(Raster, RunBoundsLeaveEveryPixelAndDepthAsTestingEachDoes)
 {
@@ -507,7 +509,7 @@ TEST(Raster, RunBoundsLeaveEveryPixelAndDepthAsTestingEachDoes)
         return std::uniform_real_distribution<float>(low, high)(random);
     };
     auto below = [&random](int n) { return (int)(random() % (unsigned)n); };
-    const int w = 9 * depthRunPixels + 5, h = 48;
+    const int w = 9 * depthRunPixels + 5, h = 32;
     for (int depth : {8, 16, 24, 32}) {
         SCOPED_TRACE(std::to_string(depth) + " bpp");
         BITMAP *ours = create_bitmap_ex(depth, w, h), *plain = create_bitmap_ex(depth, w, h);
@@ -516,7 +518,8 @@ TEST(Raster, RunBoundsLeaveEveryPixelAndDepthAsTestingEachDoes)
         ASSERT_EQ(nullptr, plainDepth->farthest);
         const int rowBytes = w * ((depth + 7) / 8);
         long raised = 0;
-        for (int scene = 0; scene < 2 * depthRunPixels * depthRunPixels; scene++) {
+        // two oblongs a scene, so that every first column in a run meets every last
+        for (int scene = 0; scene < depthRunPixels * depthRunPixels / 2; scene++) {
             clear_bitmap(ours), clear_bitmap(plain);
             clearDepthBuffer(ourDepth, 0), clearDepthBuffer(plainDepth, 0);
             if (scene % 5 == 4) {
@@ -526,15 +529,21 @@ TEST(Raster, RunBoundsLeaveEveryPixelAndDepthAsTestingEachDoes)
             }
             V3D_f corners[6], *list[6];
             int n = 0;
+            float level = 0;  // the distance of the last backdrop drawn, when level
             for (int p = 0; p < 10; p++) {
                 int colour = makecol_depth(depth, 40 + 20 * p, 250 - 20 * p, 7 * scene % 256);
-                int kind = p == 0 ? 0 : below(4);
+                int kind = p < 2 ? 0 : below(6);
                 if (kind == 0) {
                     // an oblong from one column of a run to another, its rows all alike
-                    int first = p == 0 ? scene % depthRunPixels : below(w);
-                    int last = p == 0 ? scene / depthRunPixels % depthRunPixels : below(w);
-                    if (p == 0)
-                        last += depthRunPixels * below(w / depthRunPixels);
+                    const int pair = 2 * scene + p, runs = w / depthRunPixels;
+                    int first = below(w), last = below(w);
+                    if (p < 2) {
+                        int from = below(runs - 1), to = from + below(runs - from);
+                        if (pair % depthRunPixels > pair / depthRunPixels && to == from)
+                            to++;
+                        first = from * depthRunPixels + pair % depthRunPixels;
+                        last = to * depthRunPixels + pair / depthRunPixels;
+                    }
                     if (last < first)
                         std::swap(first, last);
                     float top = (float)below(h), bottom = top + 1 + (float)below(h);
@@ -547,8 +556,11 @@ TEST(Raster, RunBoundsLeaveEveryPixelAndDepthAsTestingEachDoes)
                     n = 4;
                     for (int i = 0; i < n; i++)
                         corners[i] = box[i];
-                } else if (kind == 1) {
-                    // corners round an ellipse at rising angles, so convex
+                } else if (kind == 1 || (kind == 5 && level > 0)) {
+                    // corners round an ellipse at rising angles, so convex; after a
+                    // level backdrop, sometimes leaning back from it by a few roundings
+                    // from one corner on it, where rounding takes some pixels in front
+                    // of it and leaves some behind
                     n = 3 + below(4);
                     float cx = uniform(-20, w + 20), rx = uniform(1, 90), ry = uniform(1, 40);
                     float cy = uniform(-10, h + 10), angles[6];
@@ -557,14 +569,24 @@ TEST(Raster, RunBoundsLeaveEveryPixelAndDepthAsTestingEachDoes)
                     std::sort(angles, angles + n);
                     for (int i = 0; i < n; i++)
                         corners[i] = {cx + rx * cosf(angles[i]), cy + ry * sinf(angles[i]),
-                                      uniform(1, 50), 0, 0, colour};
+                                      kind == 1 ? uniform(1, 50)
+                                                : level * (1 + (float)below(4) / (1 << 22)),
+                                      0, 0, colour};
+                    if (kind == 5)
+                        corners[below(n)].z = level;
                 } else if (kind == 2) {
                     // the last polygon again, to the bit, in another colour
                     for (int i = 0; i < n; i++)
                         corners[i].c = colour;
+                } else if (kind == 3) {
+                    // the last polygon again a hair nearer, within a few roundings
+                    float nearer = 1 - (float)below(8) * (1.0f / (1 << 23));
+                    for (int i = 0; i < n; i++)
+                        corners[i].z *= nearer, corners[i].c = colour;
                 } else {
                     // a backdrop over everything, level or leaning
                     float z0 = uniform(20, 60), z1 = below(2) ? z0 : uniform(20, 60);
+                    level = z0 == z1 ? z0 : 0;
                     V3D_f all[4] = {{-5, -5, z0, 0, 0, colour},
                                     {w + 5.0f, -5, z1, 0, 0, colour},
                                     {w + 5.0f, h + 5.0f, z1, 0, 0, colour},
