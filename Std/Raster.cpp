@@ -66,9 +66,9 @@ static inline Float4 closenessAt(float z, float dz, Float4 i)
     return z + i * dz;
 }
 
-// Whether no lane of four is set, or every lane: SSE tells at once, and the
-// generic code looks at the lanes' two halves.
-#if defined(__SSE__)
+// Whether no lane of four is set, or every lane: SSE on x86 tells at once,
+// and the generic code looks at the lanes' two halves.
+#if defined(__SSE__) && (defined(__x86_64__) || defined(__i386__))
 static inline bool noneSet(Int4 lanes)
 {
     return __builtin_ia32_movmskps((Float4)lanes) == 0;
@@ -282,6 +282,7 @@ __attribute__((always_inline)) static inline void fillRun(Span<Pixel> &s, int ru
         Float4 least, most;
         memcpy(&least, d, sizeof least);
         most = least;
+#pragma GCC unroll 8
         for (int i = 4; i < depthRunPixels; i += 4) {
             Float4 four;
             memcpy(&four, d + i, sizeof four);
@@ -340,7 +341,14 @@ __attribute__((noinline)) static void fillFour(Span<Pixel> &s, int width, int x,
     for (int k = 0; k < 4; k++) {
         if (hidden[k])
             continue;
-        int start = (int)starts[k], from = std::max(start, 0);
+        int start = (int)starts[k];
+        if (start >= 0 && start + depthRunPixels <= w) {
+            // wholly within the span: its ends are the span's own
+            fillRun(s, run + k, start, start, start + depthRunPixels, low[k], high[k], true, x,
+                    width - x);
+            continue;
+        }
+        int from = std::max(start, 0);
         int to = std::min(start + depthRunPixels, w);
         bool whole = from == start && (to == start + depthRunPixels || x + to == width);
         float first = closenessAt(s.z, s.dz, from), last = closenessAt(s.z, s.dz, to - 1);

@@ -13,7 +13,8 @@ const int depthRunShift = 5;
 const int depthRunPixels = 1 << depthRunShift;
 
 // Allegro's z-buffer (1/z per pixel, 0 far away) with its runs' bounds, each
-// kept run after run along a row, row after row.
+// kept run after run along a row, row after row, and three more after the
+// last row's, which the filler may read but leaves alone.
 struct DepthBuffer {
     ZBUFFER *depth;
     float *farthest;  // at most the smallest 1/z in the run; none: every pixel is tested
