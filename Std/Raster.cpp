@@ -253,15 +253,18 @@ static inline void fillLater(Span<Pixel> &s, int from, int to)
 }
 
 // The span's pixels from..to-1 in the run'th run from the one its first pixel
-// lies in, their 1/z from low to high, and whole when they are all of that
-// run's pixels: passed by when they lie behind every pixel of the run, left to
-// be filled with no test when they lie in front of every one, each tested
-// otherwise. A comparison with a NaN is false, so a span whose 1/z is no
-// number somewhere is tested pixel by pixel, and takes no NaN into the bounds:
-// they only rise, as the depths do, and only to what the span's numbers prove.
+// lies in, which starts at its pixel start; their 1/z from low to high, and
+// whole when they are all of that run's pixels: passed by when they lie behind
+// every pixel of the run, left to be filled with no test when they lie in
+// front of every one, each tested otherwise. A comparison with a NaN is false,
+// so a span whose 1/z is no number somewhere is tested pixel by pixel, and
+// takes no NaN into the bounds: they only rise, as the depths do, and only to
+// what the span's numbers prove, but where the run is looked at whole.
+// rowRest is the row's pixels from the span's first on.
 template <typename Pixel>
-__attribute__((always_inline)) static inline void fillRun(Span<Pixel> &s, int run, int start, int from, int to, float low,
-                           float high, bool whole, int x, int rowRest)
+__attribute__((always_inline)) static inline void fillRun(Span<Pixel> &s, int run, int start,
+                                                          int from, int to, float low, float high,
+                                                          bool whole, int rowRest)
 {
     float &farthest = s.farthest[run], &nearest = s.nearest[run];
     if (high <= farthest)
@@ -274,10 +277,11 @@ __attribute__((always_inline)) static inline void fillRun(Span<Pixel> &s, int ru
         return;
     }
     testPixels(s.out, s.depth, from, to, s.z, s.dz, s.c);
-    if (start >= -x && start + depthRunPixels <= rowRest) {
-        // A run that is partly in front is looked at whole, and its bounds
-        // made those of the depths it holds, so that the spans still to come
-        // over it find it hidden or in front where they can.
+    if (start + depthRunPixels <= rowRest) {
+        // A run that is partly in front is looked at whole (but for the short
+        // one at a row's end), and its bounds made those of the depths it
+        // holds, so that the spans still to come over it find it hidden or in
+        // front where they can.
         const float *d = s.depth + start;
         Float4 least, most;
         memcpy(&least, d, sizeof least);
@@ -306,10 +310,10 @@ __attribute__((always_inline)) static inline void fillRun(Span<Pixel> &s, int ru
 }
 
 // Four runs of a span of pixels x..x+w-1 of a row whose depth buffer is width
-// wide, not all of them hidden: the run'th to the run'th + 3 of the span's runs
-// runs, the first of them the one pixel x lies in, each starting at its pixel
-// starts (counted from the span's first, so the first's may lie before it), the
-// span's 1/z at the run's nearer end high. Whether a run is hidden, or wholly
+// wide, not all of them hidden: of the span's runs (the first the one pixel x
+// lies in), the run'th to the run'th + 3, each starting at its pixel starts
+// (counted from the span's first, so the first's may lie before it), and the
+// span's 1/z at each one's nearer end high. Whether a run is hidden, or wholly
 // in front, is first asked of the span's 1/z at the run's two ends even where
 // those lie beyond the span: being further out along the same slope, they are
 // beyond the span's own at both ends, and can only answer no where the span's
@@ -344,7 +348,7 @@ __attribute__((noinline)) static void fillFour(Span<Pixel> &s, int width, int x,
         int start = (int)starts[k];
         if (start >= 0 && start + depthRunPixels <= w) {
             // wholly within the span: its ends are the span's own
-            fillRun(s, run + k, start, start, start + depthRunPixels, low[k], high[k], true, x,
+            fillRun(s, run + k, start, start, start + depthRunPixels, low[k], high[k], true,
                     width - x);
             continue;
         }
@@ -353,7 +357,7 @@ __attribute__((noinline)) static void fillFour(Span<Pixel> &s, int width, int x,
         bool whole = from == start && (to == start + depthRunPixels || x + to == width);
         float first = closenessAt(s.z, s.dz, from), last = closenessAt(s.z, s.dz, to - 1);
         fillRun(s, run + k, start, from, to, falling ? last : first, falling ? first : last, whole,
-                x, width - x);
+                width - x);
     }
 }
 
@@ -525,7 +529,7 @@ static inline bool behindRuns(const float *farthest, int first, int last, float 
 // in exact numbers it lies between them at every pixel, since every pixel's
 // centre lies between the sides; rounded, it strays by less than 2^-18 of
 // the larger of them (a few roundings of a few such numbers). A row whose
-// runs are all at least that much beyond both sides is passed by whole.
+// runs all lie beyond both sides by some four times that is passed by whole.
 template <typename Pixel>
 static void fillRows(const Target<Pixel> &t, int ytop, int ybottom, Edge *left, Edge *right)
 {
