@@ -26,7 +26,7 @@ static const int fRandRangeLine = 922;
 RenderStats renderStats;
 void *(*allocatePrimitive)(size_t size) = malloc;
 
-static ZBUFFER *zBuffer = nullptr;
+static DepthBuffer *zBuffer = nullptr;
 static float viewDistance = 10000.0f;
 static Camera eye;
 static float lensFov = classicFov, lensAspect = 4.0f / 3.0f;
@@ -79,21 +79,21 @@ float fieldOfView()
 
 bool createZBuffer(BITMAP *bmp)
 {
-    zBuffer = create_zbuffer(bmp);
+    zBuffer = createDepthBuffer(bmp);
     return zBuffer != nullptr;
 }
 
 void clearZBuffer()
 {
     if (zBuffer)
-        clear_zbuffer(zBuffer, 0);
+        clearDepthBuffer(zBuffer, 0);
 }
 
 void destroyZBuffer()
 {
     if (!zBuffer)
         return;
-    destroy_zbuffer(zBuffer);
+    destroyDepthBuffer(zBuffer);
     zBuffer = nullptr;
 }
 

@@ -471,12 +471,13 @@ TEST(Raster, FillsThePixelsAllegroFillsAndShowsTheNearest)
     for (int depth : {16, 32}) {
         SCOPED_TRACE(std::to_string(depth) + " bpp");
         BITMAP *ours = create_bitmap_ex(depth, w, h), *theirs = create_bitmap_ex(depth, w, h);
-        ZBUFFER *ourDepth = create_zbuffer(ours), *theirDepth = create_zbuffer(theirs);
+        DepthBuffer *ourDepth = createDepthBuffer(ours);
+        ZBUFFER *theirDepth = create_zbuffer(theirs);
         set_zbuffer(theirDepth);
         long covered = 0, differ = 0;
         for (int scene = 0; scene < 200; scene++) {
             clear_bitmap(ours), clear_bitmap(theirs);
-            clear_zbuffer(ourDepth, 0), clear_zbuffer(theirDepth, 0);
+            clearDepthBuffer(ourDepth, 0), clear_zbuffer(theirDepth, 0);
             for (int p = 0; p < 4; p++) {
                 // corners round an ellipse at rising angles, so convex
                 const int n = 3 + scene % 4;
@@ -505,9 +506,182 @@ TEST(Raster, FillsThePixelsAllegroFillsAndShowsTheNearest)
         EXPECT_GT(covered, 200L * w * h / 8);  // a sixth of the pixels, overlaps counted once
         EXPECT_LE(differ, covered / 100000) << covered;
         set_zbuffer(nullptr);  // Allegro keeps the one it was given
-        destroy_zbuffer(ourDepth), destroy_zbuffer(theirDepth);
+        destroyDepthBuffer(ourDepth), destroy_zbuffer(theirDepth);
         destroy_bitmap(ours), destroy_bitmap(theirs);
     }
+}
+
+// Every row of a depth buffer holds its runs' bounds: none of them is beyond
+// what the run's pixels hold.
+static void expectBoundsHold(const DepthBuffer *buffer, int scene, int polygon)
+{
+    const BITMAP *depth = buffer->depth;
+    for (int y = 0; y < depth->h; y++)
+        for (int run = 0; run < buffer->runs; run++) {
+            const float *pixels = (const float *)depth->line[y] + run * depthRunPixels;
+            int n = std::min(depthRunPixels, depth->w - run * depthRunPixels);
+            float low = *std::min_element(pixels, pixels + n);
+            float high = *std::max_element(pixels, pixels + n);
+            size_t at = (size_t)y * buffer->runs + run;
+            ASSERT_LE(buffer->farthest[at], low)
+                << "scene " << scene << " polygon " << polygon << " row " << y << " run " << run;
+            ASSERT_GE(buffer->nearest[at], high)
+                << "scene " << scene << " polygon " << polygon << " row " << y << " run " << run;
+        }
+}
+
+// The runs' bounds only spare the filler work: every polygon leaves the same
+// picture and the same depths, to the bit, as testing every pixel does.
+// Random overlapping polygons in random order, at every colour depth: oblongs
+// whose rows start and end at each column of a run in turn, slanting convex
+// polygons, polygons drawn again over themselves in another colour, to the
+// bit or a few roundings nearer, backdrops that cover every run whole, and
+// polygons that lean back from a level backdrop by a few roundings from one
+// corner on it, so that their pixels lie within a rounding of it. The bitmap is no whole number of runs
+// wide, and some scenes clip to a rectangle whose sides lie inside runs.
+TEST(Raster, RunBoundsLeaveEveryPixelAndDepthAsTestingEachDoes)
+{
+    std::mt19937 random(7);
+    auto uniform = [&random](float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(random);
+    };
+    auto below = [&random](int n) { return (int)(random() % (unsigned)n); };
+    const int w = 9 * depthRunPixels + 5, h = 32;
+    for (int depth : {8, 16, 24, 32}) {
+        SCOPED_TRACE(std::to_string(depth) + " bpp");
+        BITMAP *ours = create_bitmap_ex(depth, w, h), *plain = create_bitmap_ex(depth, w, h);
+        DepthBuffer *ourDepth = createDepthBuffer(ours), *plainDepth = createDepthBuffer(plain, false);
+        ASSERT_NE(nullptr, ourDepth->farthest);
+        ASSERT_EQ(nullptr, plainDepth->farthest);
+        const int rowBytes = w * ((depth + 7) / 8);
+        long raised = 0;
+        // two oblongs a scene, so that every first column in a run meets every last
+        for (int scene = 0; scene < depthRunPixels * depthRunPixels / 2; scene++) {
+            clear_bitmap(ours), clear_bitmap(plain);
+            clearDepthBuffer(ourDepth, 0), clearDepthBuffer(plainDepth, 0);
+            if (scene % 5 == 4) {
+                int left = 3 + below(depthRunPixels), top = below(5);
+                set_clip_rect(ours, left, top, w - 2 - below(depthRunPixels), h - 1 - below(5));
+                set_clip_rect(plain, ours->cl, ours->ct, ours->cr - 1, ours->cb - 1);
+            }
+            V3D_f corners[6], *list[6];
+            int n = 0;
+            float level = 0;  // the distance of the last backdrop drawn, when level
+            for (int p = 0; p < 10; p++) {
+                int colour = makecol_depth(depth, 40 + 20 * p, 250 - 20 * p, 7 * scene % 256);
+                int kind = p < 2 ? 0 : below(6);
+                if (kind == 0) {
+                    // an oblong from one column of a run to another, its rows all alike
+                    const int pair = 2 * scene + p, runs = w / depthRunPixels;
+                    int first = below(w), last = below(w);
+                    if (p < 2) {
+                        int from = below(runs - 1), to = from + below(runs - from);
+                        if (pair % depthRunPixels > pair / depthRunPixels && to == from)
+                            to++;
+                        first = from * depthRunPixels + pair % depthRunPixels;
+                        last = to * depthRunPixels + pair / depthRunPixels;
+                    }
+                    if (last < first)
+                        std::swap(first, last);
+                    float top = (float)below(h), bottom = top + 1 + (float)below(h);
+                    float x0 = (float)first, x1 = (float)(last + 1);
+                    float zs[2] = {uniform(1, 50), uniform(1, 50)};
+                    V3D_f box[4] = {{x0, top, zs[0], 0, 0, colour},
+                                    {x1, top, zs[1], 0, 0, colour},
+                                    {x1, bottom, zs[1], 0, 0, colour},
+                                    {x0, bottom, zs[0], 0, 0, colour}};
+                    n = 4;
+                    for (int i = 0; i < n; i++)
+                        corners[i] = box[i];
+                } else if (kind == 1 || (kind == 5 && level > 0)) {
+                    // corners round an ellipse at rising angles, so convex; after a
+                    // level backdrop, sometimes leaning back from it by a few roundings
+                    // from one corner on it, where rounding takes some pixels in front
+                    // of it and leaves some behind
+                    n = 3 + below(4);
+                    float cx = uniform(-20, w + 20), rx = uniform(1, 90), ry = uniform(1, 40);
+                    float cy = uniform(-10, h + 10), angles[6];
+                    for (int i = 0; i < n; i++)
+                        angles[i] = uniform(0, 2 * (float)M_PI);
+                    std::sort(angles, angles + n);
+                    for (int i = 0; i < n; i++)
+                        corners[i] = {cx + rx * cosf(angles[i]), cy + ry * sinf(angles[i]),
+                                      kind == 1 ? uniform(1, 50)
+                                                : level * (1 + (float)below(4) / (1 << 22)),
+                                      0, 0, colour};
+                    if (kind == 5)
+                        corners[below(n)].z = level;
+                } else if (kind == 2) {
+                    // the last polygon again, to the bit, in another colour
+                    for (int i = 0; i < n; i++)
+                        corners[i].c = colour;
+                } else if (kind == 3) {
+                    // the last polygon again a hair nearer, within a few roundings
+                    float nearer = 1 - (float)below(8) * (1.0f / (1 << 23));
+                    for (int i = 0; i < n; i++)
+                        corners[i].z *= nearer, corners[i].c = colour;
+                } else {
+                    // a backdrop over everything, level or leaning
+                    float z0 = uniform(20, 60), z1 = below(2) ? z0 : uniform(20, 60);
+                    level = z0 == z1 ? z0 : 0;
+                    V3D_f all[4] = {{-5, -5, z0, 0, 0, colour},
+                                    {w + 5.0f, -5, z1, 0, 0, colour},
+                                    {w + 5.0f, h + 5.0f, z1, 0, 0, colour},
+                                    {-5, h + 5.0f, z0, 0, 0, colour}};
+                    n = 4;
+                    for (int i = 0; i < n; i++)
+                        corners[i] = all[i];
+                }
+                for (int i = 0; i < n; i++)
+                    list[i] = &corners[i];
+                fillDepthPolygon(ours, ourDepth, n, list, corners[0].c);
+                fillDepthPolygon(plain, plainDepth, n, list, corners[0].c);
+                for (int y = 0; y < h; y++) {
+                    ASSERT_EQ(0, memcmp(ours->line[y], plain->line[y], rowBytes))
+                        << "scene " << scene << " polygon " << p << " row " << y;
+                    ASSERT_EQ(0, memcmp(ourDepth->depth->line[y], plainDepth->depth->line[y],
+                                        w * sizeof(float)))
+                        << "scene " << scene << " polygon " << p << " row " << y;
+                }
+                expectBoundsHold(ourDepth, scene, p);
+                if (HasFatalFailure())
+                    return;
+            }
+            for (int run = 0; run < ourDepth->runs * h; run++)
+                raised += ourDepth->farthest[run] > 0;
+            set_clip_rect(ours, 0, 0, w - 1, h - 1), set_clip_rect(plain, 0, 0, w - 1, h - 1);
+        }
+        EXPECT_GT(raised, 0L);  // runs were covered whole, so whole runs could be passed by
+        destroyDepthBuffer(ourDepth), destroyDepthBuffer(plainDepth);
+        destroy_bitmap(ours), destroy_bitmap(plain);
+    }
+}
+
+// Clearing leaves the runs' bounds with the depths: what was drawn before
+// hides nothing after.
+TEST(Raster, AClearedDepthBufferHidesNothing)
+{
+    BITMAP *bmp = create_bitmap_ex(32, 3 * depthRunPixels, 4);
+    DepthBuffer *depth = createDepthBuffer(bmp);
+    auto fill = [&](float z, int colour) {
+        V3D_f corners[4] = {{0, 0, z, 0, 0, colour},
+                            {(float)bmp->w, 0, z, 0, 0, colour},
+                            {(float)bmp->w, 4, z, 0, 0, colour},
+                            {0, 4, z, 0, 0, colour}};
+        V3D_f *list[4] = {&corners[0], &corners[1], &corners[2], &corners[3]};
+        fillDepthPolygon(bmp, depth, 4, list, colour);
+    };
+    fill(2, 0x112233);
+    fill(10, 0x445566);  // behind
+    EXPECT_EQ(0x112233, getpixel(bmp, 20, 2));
+    clear_bitmap(bmp);
+    clearDepthBuffer(depth, 0);
+    EXPECT_EQ(0.0f, ((float *)depth->depth->line[3])[bmp->w - 1]);
+    fill(10, 0x445566);
+    for (int x = 0; x < bmp->w; x++)
+        EXPECT_EQ(0x445566, getpixel(bmp, x, 2)) << x;
+    destroyDepthBuffer(depth);
+    destroy_bitmap(bmp);
 }
 
 class FailingAllocation : public ::testing::Test {
