@@ -89,6 +89,12 @@ void clearZBuffer()
         clearDepthBuffer(zBuffer, 0);
 }
 
+void clearFrame(BITMAP *bmp)
+{
+    clearPicture(bmp);
+    clearZBuffer();
+}
+
 void destroyZBuffer()
 {
     if (!zBuffer)

@@ -74,6 +74,7 @@ void lookFrom(const Camera &eye);
 const Camera &viewCamera();
 bool createZBuffer(BITMAP *bmp);  // false when there is no memory for it
 void clearZBuffer();
+void clearFrame(BITMAP *bmp);  // the picture black and its depth buffer far away, for a frame
 void destroyZBuffer();
 void setViewDistance(float distance);
 float getViewDistance();

@@ -446,6 +446,59 @@ void clearDepthBuffer(DepthBuffer *buffer, float z)
     }
 }
 
+void clearPicture(BITMAP *bmp)
+{
+    if (!is_memory_bitmap(bmp)) {
+        clear_bitmap(bmp);
+        return;
+    }
+    int bytesPerPixel = (bitmap_color_depth(bmp) + 7) / 8;
+    size_t bytes = (size_t)(bmp->cr - bmp->cl) * bytesPerPixel;
+    for (int y = bmp->ct; y < bmp->cb; y++) {
+        unsigned char *row = bmp->line[y] + bmp->cl * bytesPerPixel;
+        size_t wide = bytes / sizeof(float) * sizeof(float);
+        if (((uintptr_t)row & (sizeof(float) - 1)) == 0) {
+            fillFloats((float *)row, wide / sizeof(float), 0);  // 0.0f is all bits clear
+            memset(row + wide, 0, bytes - wide);
+        } else {
+            memset(row, 0, bytes);
+        }
+    }
+}
+
+void drawSprite(BITMAP *to, BITMAP *sprite, int x, int y)
+{
+    if (bitmap_color_depth(to) != 32 || bitmap_color_depth(sprite) != 32 ||
+        !is_memory_bitmap(to) || !is_memory_bitmap(sprite)) {
+        draw_sprite(to, sprite, x, y);
+        return;
+    }
+    int sx = 0, sy = 0, w = sprite->w, h = sprite->h;
+    if (x < to->cl)
+        sx = to->cl - x, w -= sx, x = to->cl;
+    if (y < to->ct)
+        sy = to->ct - y, h -= sy, y = to->ct;
+    w = std::min(w, to->cr - x);
+    h = std::min(h, to->cb - y);
+    const uint32_t mask = (uint32_t)bitmap_mask_color(sprite);
+    const Int4 masks = (Int4){} + (int32_t)mask;
+    for (int row = 0; row < h; row++) {
+        const uint32_t *from = (const uint32_t *)sprite->line[sy + row] + sx;
+        uint32_t *out = (uint32_t *)to->line[y + row] + x;
+        int i = 0;
+        for (; i + 4 <= w; i += 4) {
+            Int4 pixels, under;
+            memcpy(&pixels, from + i, sizeof pixels);
+            memcpy(&under, out + i, sizeof under);
+            under = pixels == masks ? under : pixels;
+            memcpy(out + i, &under, sizeof under);
+        }
+        for (; i < w; i++)
+            if (from[i] != mask)
+                out[i] = from[i];
+    }
+}
+
 void destroyDepthBuffer(DepthBuffer *buffer)
 {
     if (!buffer)

@@ -1,5 +1,7 @@
 // The span filler under the 3D engine: fills a projected convex polygon in one
-// flat colour, pixel by pixel behind the depth buffer. Called by drawPolygon.
+// flat colour, pixel by pixel behind the depth buffer, and clears the picture
+// and the depth buffer for a frame. Called by drawPolygon and clearFrame; the
+// HUD draws its sprites with it too.
 #pragma once
 
 #include <allegro.h>
@@ -35,3 +37,12 @@ void destroyDepthBuffer(DepthBuffer *buffer);
 // alone.
 void fillDepthPolygon(BITMAP *bmp, DepthBuffer *depth, int count, V3D_f *const *corners,
                       int colour);
+
+// The memory bitmap black within its clipping rectangle, as clear_bitmap
+// leaves it, a row at a time in wide stores.
+void clearPicture(BITMAP *bmp);
+
+// As draw_sprite: the sprite's pixels but those of its mask colour, at (x, y)
+// within the clipping rectangle; four at a time where both are 32-bit memory
+// bitmaps.
+void drawSprite(BITMAP *to, BITMAP *sprite, int x, int y);

@@ -257,8 +257,7 @@ void drawFlightFrame()
 {
     followPicture();
     SeenBetweenTicks seen(frameBetween());
-    clear_bitmap(game.backBuffer);
-    clearZBuffer();
+    clearFrame(game.backBuffer);
     trace("Cleared buffer");
     drawCity();
     trace("Drawn City");

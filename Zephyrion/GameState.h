@@ -242,8 +242,9 @@ struct GameState {
     BITMAP *backBuffer = nullptr; // every screen is composed here, screenWidth x screenHeight
     TtfFont *gameFont = nullptr;  // "bitmaps/chintzy.ttf", all text of the game
     Bitmaps bitmaps = {};         // HUD, icons and logo; null where a file was missing
-    int artSize = 1;              // the size they were loaded at: 1 classic, 2..4 for pictures
-                                  // that many times as tall
+    int artSize = 1;              // the size of the art they were made from: 1 classic, 2..4
+                                  // for pictures that many times as tall
+    float artScale = 1;           // the picture's scale they were brought to from it
     Samples samples = {};         // all non-null once start-up has loaded them
 
     // Time: the clock runs by itself from start-up; game time moves a tick at a time.

@@ -4,6 +4,7 @@
 #include <allegro.h>
 #include <loadpng.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -128,7 +129,7 @@ bool followPicture()
         pictureSize(&w, &h);
         resizeBackBuffer(w, h);
     }
-    if (artSizeFor(game.backBuffer) != game.artSize)
+    if (layoutOf(game.backBuffer).scale != game.artScale)
         loadBitmaps();
     return true;
 }
@@ -198,17 +199,64 @@ static bool loadBitmapsAt(int size)
     return true;
 }
 
+// The art brought down (or up) to the picture's scale: each pixel the mean of
+// the art's pixels under it that are not the mask colour, and the mask colour
+// where most of them are, so that no fringe of it shows.
+static BITMAP *scaleArt(BITMAP *art, float factor)
+{
+    const int samples = 3;  // along each axis
+    int depth = bitmap_color_depth(art), mask = bitmap_mask_color(art);
+    int w = std::max(1, (int)lroundf(art->w * factor)), h = std::max(1, (int)lroundf(art->h * factor));
+    BITMAP *out = create_bitmap_ex(depth, w, h);
+    if (!out)
+        return nullptr;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            int r = 0, g = 0, b = 0, n = 0;
+            for (int j = 0; j < samples; j++)
+                for (int i = 0; i < samples; i++) {
+                    int sx = (int)((x + (i + 0.5f) / samples) * art->w / w);
+                    int sy = (int)((y + (j + 0.5f) / samples) * art->h / h);
+                    int p = getpixel(art, sx, sy);
+                    if (p == mask)
+                        continue;
+                    r += getr_depth(depth, p), g += getg_depth(depth, p), b += getb_depth(depth, p);
+                    n++;
+                }
+            int p = mask;
+            if (n * 2 >= samples * samples) {
+                p = makecol_depth(depth, r / n, g / n, b / n);
+                if (p == mask)
+                    p = makecol_depth(depth, r / n, g / n ^ 8, b / n);  // never the mask
+            }
+            putpixel(out, x, y, p);
+        }
+    return out;
+}
+
 void loadBitmaps()
 {
     freeBitmaps();
+    float scale = game.backBuffer ? layoutOf(game.backBuffer).scale : 1;
     int size = game.backBuffer ? artSizeFor(game.backBuffer) : 1;
-    if (size > 1 && loadBitmapsAt(size))
-        return;
-    loadBitmapsAt(1);
-    for (const BitmapFile &file : bitmapFiles)
-        if (!(game.bitmaps.*file.slot))
+    if (size == 1 || !loadBitmapsAt(size))
+        loadBitmapsAt(1);
+    for (const BitmapFile &file : bitmapFiles) {
+        BITMAP *&art = game.bitmaps.*file.slot;
+        if (!art) {
             logError(bitmapMissingLine, startupSource, SevWarning,
                      "Unable to load %s; the game goes on without it", file.path);
+            continue;
+        }
+        if (scale == (float)game.artSize)
+            continue;
+        BITMAP *scaled = scaleArt(art, scale / (float)game.artSize);
+        if (scaled) {
+            destroy_bitmap(art);
+            art = scaled;
+        }
+    }
+    game.artScale = scale;
 }
 
 void freeGraphics()

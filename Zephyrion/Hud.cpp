@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "Std/3D.h"
+#include "Std/Raster.h"
 #include "Std/Screenshot.h"
 #include "Zephyrion/GameState.h"
 #include "Zephyrion/Interpolation.h"
@@ -31,31 +32,33 @@ static const int margin = 10;
 static const uint32_t screenshotNoteMs = 2000;
 
 
-// What the HUD is drawn to: the back buffer, at the picture's scale.
+// What the HUD is drawn to: the back buffer, at the picture's scale. Its
+// bitmaps are made at that scale.
 struct HudView {
     BITMAP *to;
-    Layout at;  // the scale, and the art's against it
+    Layout at;
 };
 
-// A bitmap's size as drawn: its art at the picture's scale. A bitmap that did
-// not load is 0 x 0.
-static int w(const HudView &v, const BITMAP *b)
+// A bitmap that did not load is 0 x 0.
+static int w(const BITMAP *b)
 {
-    return b ? (int)lroundf(b->w * v.at.art) : 0;
+    return b ? b->w : 0;
 }
 
-static int h(const HudView &v, const BITMAP *b)
+static int h(const BITMAP *b)
 {
-    return b ? (int)lroundf(b->h * v.at.art) : 0;
+    return b ? b->h : 0;
 }
 
-// A sprite centred on (x, y), turned clockwise by degrees. A bitmap that did
-// not load is left out.
+// A sprite centred on (x, y), turned clockwise by degrees: one not turned is
+// copied, one turned mapped pixel by pixel. A bitmap that did not load is left out.
 static void place(const HudView &v, BITMAP *b, int x, int y, float degrees = 0)
 {
-    if (b)
-        pivot_scaled_sprite(v.to, b, x, y, b->w / 2, b->h / 2, ftofix(degrees / 360 * 256),
-                            ftofix(v.at.art));
+    fixed angle = ftofix(degrees / 360 * 256);
+    if (b && angle == 0)
+        drawSprite(v.to, b, x - b->w / 2, y - b->h / 2);
+    else if (b)
+        pivot_sprite(v.to, b, x, y, b->w / 2, b->h / 2, angle);
 }
 
 // A line one pixel wide at the classic size, as many wide at a larger one.
@@ -90,8 +93,8 @@ static void levelMarker(const HudView &v, const BITMAP *gauge, int x, int cy, fl
 {
     if (!gauge)
         return;
-    int row = (int)(cy + h(v, gauge) / 2 - k * value);
-    int left = x - w(v, gauge) / 2, right = left + w(v, gauge);
+    int row = (int)(cy + h(gauge) / 2 - k * value);
+    int left = x - w(gauge) / 2, right = left + w(gauge);
     int thick = scaled(v.at, 1);
     int colours[3] = {makecol(255, 0, 0), makecol(255, 255, 255), makecol(255, 0, 0)};
     for (int n = 0; n < 3; n++) {
@@ -117,7 +120,7 @@ static void drawCracks(const HudView &v)
 
 static void drawBlips(const HudView &v, int cx, int cy)
 {
-    float s = h(v, game.bitmaps.radar) / 2.0f / radarRange;
+    float s = h(game.bitmaps.radar) / 2.0f / radarRange;
     const Craft &c = craftSeen();
     int dot = scaled(v.at, 1);
     for (int n = 0; n < game.enemyCount; n++) {
@@ -142,7 +145,7 @@ static void iconRow(const HudView &v, BITMAP *icon, int x, int y, int count)
 {
     if (!icon)
         return;
-    int step = w(v, icon);
+    int step = w(icon);
     for (int i = 0; i < count && x - i * step + step / 2 >= 0; i++)
         place(v, icon, x - i * step, y);
 }
@@ -225,22 +228,22 @@ void drawHud(int autopilot)
     const Craft &c = craftSeen();
     const HudView v = {game.backBuffer, layoutOf(game.backBuffer)};
     int W = v.to->w, H = v.to->h;
-    int cx = W / 2, cy = H - h(v, b.radarDir) / 2;
+    int cx = W / 2, cy = H - h(b.radarDir) / 2;
     int rise = scaled(v.at, barRise);
-    int upperBar = H - h(v, b.radarDir) + rise, lowerBar = H - rise;
-    int xS = cx + w(v, b.radarDir) / 2 + w(v, b.speedo) / 2;
-    int xP = xS + w(v, b.speedo) / 2 + w(v, b.pitch) / 2;
-    int xT = xS + w(v, b.speedo) / 2 + w(v, b.torque) / 2;
-    int xD = xP + w(v, b.pitch) / 2 + w(v, b.damage) / 2;
-    int xF = xD + w(v, b.damage) / 2 + w(v, b.fuel) / 2;
-    int xA = cx - w(v, b.radarDir) / 2 - w(v, b.altimeter) / 2;
+    int upperBar = H - h(b.radarDir) + rise, lowerBar = H - rise;
+    int xS = cx + w(b.radarDir) / 2 + w(b.speedo) / 2;
+    int xP = xS + w(b.speedo) / 2 + w(b.pitch) / 2;
+    int xT = xS + w(b.speedo) / 2 + w(b.torque) / 2;
+    int xD = xP + w(b.pitch) / 2 + w(b.damage) / 2;
+    int xF = xD + w(b.damage) / 2 + w(b.fuel) / 2;
+    int xA = cx - w(b.radarDir) / 2 - w(b.altimeter) / 2;
 
     drawCracks(v);
     if (b.hudBar) {
         // Along the picture's width, as many times as it takes.
-        for (int x = 0; x < W; x += w(v, b.hudBar))
+        for (int x = 0; x < W; x += w(b.hudBar))
             for (int y : {upperBar, lowerBar})
-                pivot_scaled_sprite(v.to, b.hudBar, x, y, 0, b.hudBar->h / 2, 0, ftofix(v.at.art));
+                drawSprite(v.to, b.hudBar, x, y - b.hudBar->h / 2);
     }
     place(v, b.radarDir, cx, cy);
     place(v, b.radar, cx, cy, c.yaw);
@@ -249,7 +252,7 @@ void drawHud(int autopilot)
     needle(v, xS, cy, 0, -needleLength, speedNeedlePerUnit * c.speed);
     if (!game.settings.oldSchool) {
         place(v, b.pitch, xP, cy);
-        needle(v, xP - w(v, b.pitch) / 2 + scaled(v.at, pitchPivotInset), cy, pitchNeedleLength, 0,
+        needle(v, xP - w(b.pitch) / 2 + scaled(v.at, pitchPivotInset), cy, pitchNeedleLength, 0,
                c.pitch);
     } else {
         place(v, b.torque, xT, cy);
@@ -258,11 +261,11 @@ void drawHud(int autopilot)
     place(v, b.altimeter, xA, cy);
     needle(v, xA, cy, 0, -needleLength, altitudeNeedlePerUnit * c.y);
     place(v, b.damage, xD, cy);
-    levelMarker(v, b.damage, xD, cy, (float)(h(v, b.damage) / maxDamage), (float)game.damage);
+    levelMarker(v, b.damage, xD, cy, (float)(h(b.damage) / maxDamage), (float)game.damage);
     place(v, b.fuel, xF, cy);
-    levelMarker(v, b.fuel, xF, cy, (float)(h(v, b.fuel) / fullTank), game.fuel);
-    iconRow(v, b.lifeInd, xA - w(v, b.altimeter) / 2 - w(v, b.lifeInd) / 2, upperBar, game.lives);
-    iconRow(v, b.enemyInd, xA - w(v, b.altimeter) / 2 - w(v, b.enemyInd) / 2, lowerBar,
+    levelMarker(v, b.fuel, xF, cy, (float)(h(b.fuel) / fullTank), game.fuel);
+    iconRow(v, b.lifeInd, xA - w(b.altimeter) / 2 - w(b.lifeInd) / 2, upperBar, game.lives);
+    iconRow(v, b.enemyInd, xA - w(b.altimeter) / 2 - w(b.enemyInd) / 2, lowerBar,
             game.enemiesRemaining);
     if (!autopilot) {
         place(v, b.crosshair, W / 2, H / 2);

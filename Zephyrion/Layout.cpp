@@ -27,7 +27,6 @@ Layout layoutOf(const BITMAP *picture)
     l.scale = (float)picture->h / (float)classicHeight();
     l.width = (int)lroundf(classicWidth() * l.scale);
     l.left = (picture->w - l.width) / 2;
-    l.art = l.scale / (float)game.artSize;
     return l;
 }
 

@@ -16,7 +16,6 @@ struct Layout {
     int left;     // the 4:3 area's left edge on the picture, pixels; 0 on a 4:3 picture
     int width;    // the area's width, pixels: the classic width times the scale
     float scale;  // the picture's height over the classic height: 1 at Classic, 0.5..
-    float art;    // picture pixels per pixel of the HUD's and the logo's art as loaded: 1 at Classic
 };
 
 Layout layoutOf(const BITMAP *picture);

@@ -3,8 +3,6 @@
 
 #include <allegro.h>
 
-#include <cmath>
-
 #include "Std/3D.h"
 #include "Std/Input.h"
 #include "Std/Platform.h"
@@ -32,8 +30,7 @@ void drawTitleCity()
 {
     followPicture();
     SeenBetweenTicks seen(1);
-    clear_bitmap(game.backBuffer);
-    clearZBuffer();
+    clearFrame(game.backBuffer);
     drawCity();
 }
 
@@ -42,11 +39,6 @@ void drawTitleLogo()
     BITMAP *logo = game.bitmaps.logo;
     if (!logo)
         return;
-    Layout l = layoutOf(game.backBuffer);
-    int w = (int)lroundf(logo->w * l.art), h = (int)lroundf(logo->h * l.art);
-    int x = (game.backBuffer->w - w) / 2, y = placeY(l, logoTop);
-    if (w == logo->w && h == logo->h)
-        draw_sprite(game.backBuffer, logo, x, y);
-    else
-        stretch_sprite(game.backBuffer, logo, x, y, w, h);
+    draw_sprite(game.backBuffer, logo, (game.backBuffer->w - logo->w) / 2,
+                placeY(layoutOf(game.backBuffer), logoTop));
 }

@@ -81,8 +81,7 @@ static void drawAutopilotFrame(const Blink &blink)
 {
     followPicture();
     SeenBetweenTicks seen(frameBetween());
-    clear_bitmap(game.backBuffer);
-    clearZBuffer();
+    clearFrame(game.backBuffer);
     drawCity();
     drawEnemies();
     countFrame();

@@ -3,8 +3,6 @@
 
 #include <allegro.h>
 
-#include <cmath>
-
 #include "Std/3D.h"
 #include "Std/Display.h"
 #include "Std/Input.h"
@@ -81,11 +79,10 @@ void logoEntrance()
     for (int i = 0; i < entranceFrames; i++) {
         spinDepotMarkers();
         drawTitleCity();
-        Layout l = layoutOf(game.backBuffer);
-        int finalX = logo ? (game.backBuffer->w - (int)lroundf(logo->w * l.art)) / 2 : 0;
+        int finalX = logo ? (game.backBuffer->w - logo->w) / 2 : 0;
         if (logo)
-            pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i), placeY(l, i), 0, 0,
-                                0, ftofix(i / 15.0 * l.art));
+            pivot_scaled_sprite(game.backBuffer, logo, (int)(finalX / 15.0 * i),
+                                placeY(layoutOf(game.backBuffer), i), 0, 0, 0, ftofix(i / 15.0));
         presentFrame();
         restMs(0);
     }

@@ -51,8 +51,7 @@ void viewFrom(View view)
 void renderFrame()
 {
     SeenBetweenTicks seen(1);
-    clear_bitmap(game.backBuffer);
-    clearZBuffer();
+    clearFrame(game.backBuffer);
     drawCity();
 }
 
@@ -83,8 +82,7 @@ bool setUpPlay(int colourDepth, const char *runtimeDir)
 
 static void drawPlay()
 {
-    clear_bitmap(game.backBuffer);
-    clearZBuffer();
+    clearFrame(game.backBuffer);
     drawCity();
     drawEnemies();
     drawHud(0);

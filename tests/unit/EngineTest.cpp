@@ -684,6 +684,44 @@ TEST(Raster, AClearedDepthBufferHidesNothing)
     destroy_bitmap(bmp);
 }
 
+// The picture's clear and the HUD's sprites leave the very pixels Allegro's
+// clear_bitmap and draw_sprite leave, at every depth, clipped at every edge.
+TEST(Raster, TheClearAndTheSpritesLeaveWhatAllegrosDo)
+{
+    std::mt19937 random(5);
+    for (int depth : {16, 24, 32}) {
+        SCOPED_TRACE("depth " + std::to_string(depth));
+        BITMAP *ours = create_bitmap_ex(depth, 61, 37), *theirs = create_bitmap_ex(depth, 61, 37);
+        BITMAP *sprite = create_bitmap_ex(depth, 23, 9);
+        for (int y = 0; y < sprite->h; y++)
+            for (int x = 0; x < sprite->w; x++)
+                putpixel(sprite, x, y,
+                         random() % 3 ? makecol_depth(depth, random() % 256, random() % 256, 7)
+                                      : bitmap_mask_color(sprite));
+        for (BITMAP *b : {ours, theirs})
+            clear_to_color(b, makecol_depth(depth, 9, 90, 200));
+        set_clip_rect(ours, 3, 2, 57, 30);
+        set_clip_rect(theirs, 3, 2, 57, 30);
+        clearPicture(ours);
+        clear_bitmap(theirs);
+        for (int n = 0; n < 40; n++) {
+            int x = (int)(random() % 80) - 20, y = (int)(random() % 50) - 12;
+            drawSprite(ours, sprite, x, y);
+            draw_sprite(theirs, sprite, x, y);
+        }
+        set_clip_rect(ours, 0, 0, 60, 36);
+        set_clip_rect(theirs, 0, 0, 60, 36);
+        int differ = 0;
+        for (int y = 0; y < 37; y++)
+            for (int x = 0; x < 61; x++)
+                differ += getpixel(ours, x, y) != getpixel(theirs, x, y);
+        EXPECT_EQ(0, differ);
+        destroy_bitmap(sprite);
+        destroy_bitmap(ours);
+        destroy_bitmap(theirs);
+    }
+}
+
 class FailingAllocation : public ::testing::Test {
   protected:
     static void *refuse(size_t) { return nullptr; }
