@@ -52,7 +52,7 @@ struct Settings {
     bool vsync = true;        // frames shown in step with the monitor's refresh, where it can be had
     int scaling = 0;          // how the picture is scaled to the screen: 0 Sharp, 1 Pixel Perfect, 2 Smooth
     bool widescreen = true;   // the picture widened to the screen's shape, else 4:3
-    int resolution = 1;       // the picture's lines: 1 Classic (600, or 480), 2 Double, 0 the screen's
+    int resolution = 0;       // the picture's lines: 1 Classic (600, or 480), 2 Double, 0 the screen's
     int soundVolume = 100;    // per cent of full volume over every sample, 0..100 (0 mixes nothing)
     bool useGamepad = true;   // gamepads steer, fire and work the menus as well as the keys
     int gamepadDeadZone = 25; // per cent of the stick's travel that does nothing, 0..90

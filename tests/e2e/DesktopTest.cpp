@@ -21,10 +21,13 @@ std::string visibleWindow()
     return id.substr(0, id.find('\n'));
 }
 
-// The classic 4:3 picture, so that the bars beside it are the display's.
+// The classic 4:3 picture, scaled, so that the bars beside it are the display's.
 class Desktop : public ::testing::Test {
   protected:
-    void SetUp() override { dir.write("Zephyrion.cfg", "[Display]\nWidescreen = 0\n"); }
+    void SetUp() override
+    {
+        dir.write("Zephyrion.cfg", "[Display]\nWidescreen = 0\nResolution = 1\n");
+    }
     // The next test finds the display of the usual size.
     void TearDown() override
     {

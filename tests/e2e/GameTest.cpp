@@ -189,7 +189,7 @@ TEST_F(Game, ASessionFromTheSplashThroughAGameBackToTheTitleAndOut)
 
 TEST_F(Game, LowSpeedPcShowsTheLowSplashAndAMissingBitmapIsOnlyAWarning)
 {
-    dir.write("Zephyrion.cfg", "[Settings]\nLowSpeedPC = 1\n");
+    dir.write("Zephyrion.cfg", "[Settings]\nLowSpeedPC = 1\n\n[Display]\nResolution = 1\n");
     std::filesystem::remove(dir.file("bitmaps/Radar.png"));
     game = startGame(dir);
     std::string window = waitForWindow(10000);
