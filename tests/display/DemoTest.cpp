@@ -112,9 +112,9 @@ TEST_F(Demos, TheAttractDemosReplayInStepToTheirResults)
         uint32_t ticks;
     };
     const Shipped shipped[] = {
-        {"1.zdemo", 8831, 2, 3, 3312},
-        {"2.zdemo", 8840, 2, 3, 3627},
-        {"3.zdemo", 8735, 1, 3, 2161},
+        {"1.zdemo", 8910, 2, 3, 3252},
+        {"2.zdemo", 8840, 2, 3, 3567},
+        {"3.zdemo", 8735, 1, 3, 2101},
     };
     for (const Shipped &s : shipped) {
         Demo d;

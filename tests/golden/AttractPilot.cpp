@@ -37,7 +37,7 @@ struct Mission {
     int difficulty, lives, sensitivity;
     float refuelAt;    // fuel, per cent, below which the depot is next
     float reach;       // how near an enemy must come to be shot at: near enough to be seen
-    int cities;        // cleared before the game ends, in the next city's first moments
+    int cities;        // cleared before the game ends, as the next city is reached
     uint32_t seed;     // the first city's
 };
 
@@ -885,10 +885,10 @@ TickCommand fly()
         p.gaveUp = true;
         return escape();
     }
-    if (game.citiesCleared >= p.mission->cities) {  // the next city's first sight, then the end
-        if (p.phase != Done)
-            p.clearedAt = game.tick, enter(Done);
-        return game.tick - p.phaseBegan < 60 ? cmd : escape();
+    if (game.citiesCleared >= p.mission->cities) {  // the approach has shown the next city
+        p.clearedAt = game.tick;
+        enter(Done);
+        return escape();
     }
     if (game.lives != p.lives || game.citiesCleared != p.city) {  // at the city's edge again
         p.crashes += game.lives != p.lives;
