@@ -1,6 +1,7 @@
 // Demos on a real screen: a game replays to the very same end twice and on
-// the other screen size, and the golden demos, which the pilot played,
-// replay in step to the results they were recorded with.
+// the other screen size, and the golden demos, which the pilot played, and
+// the attract mode's, which the attract pilot played, replay in step to the
+// results they were recorded with.
 #include <allegro.h>
 #include <gtest/gtest.h>
 
@@ -98,6 +99,34 @@ TEST_F(Demos, TheGoldenDemosReplayInStepToTheirResults)
         EXPECT_EQ(g.score, out.result.score) << g.file;
         EXPECT_EQ(g.cities, out.result.cities) << g.file;
         EXPECT_EQ(g.lives, out.result.lives) << g.file;
+    }
+}
+
+// The attract mode's demos, recorded by tools/record-attract-demos.sh: the
+// same games the title shows, each of its cities cleared without a crash.
+TEST_F(Demos, TheAttractDemosReplayInStepToTheirResults)
+{
+    struct Shipped {
+        const char *file;
+        int score, cities, lives;
+        uint32_t ticks;
+    };
+    const Shipped shipped[] = {
+        {"1.zdemo", 8910, 2, 3, 3252},
+        {"2.zdemo", 8840, 2, 3, 3567},
+        {"3.zdemo", 8735, 1, 3, 2101},
+    };
+    for (const Shipped &s : shipped) {
+        Demo d;
+        DemoCheck check;
+        ASSERT_TRUE(loadDemo((std::string(ATTRACT_DIR) + "/" + s.file).c_str(), d, check)) << s.file;
+        ReplayOutcome out = replayDemo(d, HeadlessReplay);
+        EXPECT_TRUE(out.ranToTheEnd) << s.file;
+        EXPECT_TRUE(out.inStep) << s.file << " out of step at tick " << out.outOfStepTick;
+        EXPECT_EQ(s.score, out.result.score) << s.file;
+        EXPECT_EQ(s.cities, out.result.cities) << s.file;
+        EXPECT_EQ(s.lives, out.result.lives) << s.file;
+        EXPECT_EQ(s.ticks, out.result.ticks) << s.file;
     }
 }
 

@@ -1,8 +1,8 @@
 // The golden demos' pilot: plays whole games through the tick command's door
 // as a player would, steering by what a player sees (where the enemies and the
 // depot are, its own instruments), and keeps each game's demo. Run by
-// tools/record-golden-demos.sh; the demos are checked into tests/golden and
-// ship as the attract mode's first games.
+// tools/record-golden-demos.sh; the demos are checked into tests/golden. The
+// attract mode's games are another pilot's: AttractPilot.cpp.
 #include <allegro.h>
 
 #include <cmath>
