@@ -634,7 +634,7 @@ TEST_F(Game, ANewcomersPathThroughEveryScreen)
                              "Fire = 67\n", "LowSpeedPC = 0\n", "WindowSize = 1\n",
                              "Volume = 0\n", "PauseWhenUnfocused = 0\n", "FullScreen = 1\n",
                              "SmoothMotion = 0\n", "Scaling = 1\n", "VSync = 0\n",
-                             "Widescreen = 0\n", "Resolution = 2\n"})
+                             "Widescreen = 0\n", "Resolution = 1\n"})
         EXPECT_NE(std::string::npos, cfg.find(line)) << line;
     EXPECT_FALSE(dir.exists("ErrorLog.txt"));
 }

@@ -104,7 +104,7 @@ TEST_F(ConfigFile, WrittenFromNothingInItsOrder)
     for (int i = 0; i < highScoreRows; i++)
         expected += "0" + std::to_string(i) + " = 0\n";
     expected += "\n[Misc]\nShowFPS = 0\nFrameRate = 30\nMouseRatio = 24\n\n[Display]\nFullScreen = 1\n"
-                "WindowSize = 0\nPauseWhenUnfocused = 1\nSmoothMotion = -1\nVSync = 1\nScaling = 0\nWidescreen = 1\nResolution = 1\n\n[Sound]\nVolume = 100\n\n"
+                "WindowSize = 0\nPauseWhenUnfocused = 1\nSmoothMotion = -1\nVSync = 1\nScaling = 0\nWidescreen = 1\nResolution = 0\n\n[Sound]\nVolume = 100\n\n"
                 "[Gamepad]\nEnabled = 1\nDeadZone = 25\n";
     EXPECT_EQ(expected, text);
 }
