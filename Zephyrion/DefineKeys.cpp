@@ -3,6 +3,8 @@
 
 #include <allegro.h>
 
+#include <cstring>
+
 #include "Std/Display.h"
 #include "Std/Input.h"
 #include "Std/Platform.h"
@@ -83,33 +85,37 @@ static int binding(int row, bool oldSchool)
     return oldSchool ? actionRows[row].oldSchoolBinding : actionRows[row].modernBinding;
 }
 
-static void drawScreen(bool oldSchool)
+// The screen as it stands after rowsDone rows of this pass: each action with
+// its key before the pass, the new keys given so far, the next action lit.
+static void drawScreen(bool oldSchool, const int *before, const int *taken, int rowsDone)
 {
     drawTitleCity();
     drawTitleLogo();
     presentBitmap(game.backBuffer);
-    int grey = makecol(140, 140, 140);
+    int grey = makecol(140, 140, 140), red = makecol(255, 0, 0);
     for (int row = 0; row < definedActions; row++) {
         label(row, oldSchool, grey);
-        write(keyName(game.keyBindings[binding(row, oldSchool)]), nameHeight, currentX,
+        write(keyName(before[binding(row, oldSchool)]), nameHeight, currentX,
               actionRows[row].y + nameDrop, grey);
+        if (row < rowsDone)
+            write(keyName(taken[row]), nameHeight, newX, actionRows[row].y + nameDrop, red);
     }
     write("New", nameHeight, newX, headingY, grey);
     write("Current", nameHeight, currentX, headingY, grey);
-    label(0, oldSchool, makecol(255, 255, 255));
+    if (rowsDone < definedActions)
+        label(rowsDone, oldSchool, makecol(255, 255, 255));
     showPicture();
 }
 
-// The next key not yet taken in this pass, or KEY_ESC; a taken key, the
-// pause keys and a code the settings file could not keep sound the refusal.
+// The next key not yet taken in this pass, or KEY_ESC, or pictureChangedKey;
+// a taken key, the pause keys and a code the settings file could not keep
+// sound the refusal.
 static int untakenKey(KeySource nextKey, const int *taken, int count)
 {
     for (;;) {
         int scancode = nextKey();
-        if (scancode == KEY_ESC)
-            return KEY_ESC;
-        if (scancode == pictureChangedKey)
-            continue;  // no key came
+        if (scancode == KEY_ESC || scancode == pictureChangedKey)
+            return scancode;
         bool refused = isPauseKey(scancode) || scancode < 1 || scancode >= KEY_MAX;
         for (int i = 0; i < count; i++)
             refused |= taken[i] == scancode;
@@ -137,13 +143,19 @@ void defineKeys(KeySource nextKey)
 {
     InLoop here("define keys");
     bool oldSchool = game.settings.oldSchool;
-    int taken[definedActions] = {};
-    drawScreen(oldSchool);
+    int taken[definedActions] = {}, before[keyBindingCount];
+    memcpy(before, game.keyBindings, sizeof before);
+    drawScreen(oldSchool, before, taken, 0);
     int white = makecol(255, 255, 255), grey = makecol(140, 140, 140), red = makecol(255, 0, 0);
     for (int row = 0; row < definedActions; row++) {
         int scancode = untakenKey(nextKey, taken, row);
         if (scancode == KEY_ESC)
             return;  // the rows done keep their new keys
+        if (scancode == pictureChangedKey) {  // drawn anew; the same row waits
+            drawScreen(oldSchool, before, taken, row);
+            row--;
+            continue;
+        }
         taken[row] = scancode;
         game.keyBindings[binding(row, oldSchool)] = scancode;
         write(keyName(scancode), nameHeight, newX, actionRows[row].y + nameDrop, red);

@@ -47,10 +47,12 @@ class GameScreen : public ::testing::Test {
         allegro_exit();
     }
     // Each test starts from a new game, with no key held or waiting and no
-    // log open, whatever the test before it left.
+    // log open, whatever the test before it left. Its picture is the classic
+    // one, 640 x 480 too on the 800 x 600 desktop.
     void SetUp() override
     {
         game = GameState();
+        game.settings.resolution = ResolutionClassic;
         releaseKeys();
         closeLogs();  // the next failure starts a log in this test's folder
         errorLogFresh = true;

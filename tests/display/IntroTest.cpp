@@ -20,6 +20,7 @@ class Intro : public GameScreen {
     {
         GameScreen::SetUp();
         game.settings = Settings();
+        game.settings.resolution = ResolutionClassic;
         game.settings.frameRate = 1000;
         ASSERT_TRUE(loadGraphics());
     }
