@@ -47,6 +47,7 @@ class Menus : public GameScreen {
         resetTitleCamera();
         script = Script();
         game.settings = Settings();
+        game.settings.resolution = ResolutionClassic;
         game.settings.lowSpeedPC = false;
         const int defaults[keyBindingCount] = {KEY_LEFT, KEY_RIGHT, KEY_UP,  KEY_DOWN, KEY_DOWN,
                                                KEY_UP,   KEY_PGUP,  KEY_PGDN, KEY_END, KEY_SPACE};
