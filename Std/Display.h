@@ -1,6 +1,8 @@
 // The player's screen: one SDL window, full screen over the desktop at its own
-// size or a resizable window, showing the game's picture scaled to the largest
-// size of its shape, centred on black. Where there is a GPU, SDL's renderer
+// size or a resizable window, and the game's picture, whose size it makes of
+// the screen's as the choice asks (the classic 4:3 picture or the screen's
+// shape, its lines or the screen's own), shown scaled to the largest size of
+// its shape, centred on black. Where there is a GPU, SDL's renderer
 // scales it, in step with the monitor's refresh; where the only GL is a
 // software one, the game scales it into the window's own pixels. It switches
 // between full screen and window on Alt+Enter or F11, and keeps what the
