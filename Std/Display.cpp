@@ -158,6 +158,13 @@ void scaleRows<uint32_t>(BITMAP *picture, uint8_t *to, int pitch, ScreenRect whe
 
 static void scaleInto(BITMAP *picture, uint8_t *to, int pitch, ScreenRect where)
 {
+    if (where.w == picture->w && where.h == picture->h) {  // the picture as it is: its rows copied
+        size_t bytesPerPixel = (bitmap_color_depth(picture) + 7) / 8;
+        for (int y = 0; y < where.h; y++)
+            memcpy(to + (long)(where.y + y) * pitch + where.x * bytesPerPixel, picture->line[y],
+                   picture->w * bytesPerPixel);
+        return;
+    }
     makeColumns(picture->w, where.w);
     if (bitmap_color_depth(picture) == 32)
         scaleRows<uint32_t>(picture, to, pitch, where);

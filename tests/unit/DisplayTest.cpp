@@ -89,6 +89,8 @@ TEST(Display, ScalingShowsEveryPicturePixelWhereItBelongs)
     expectScaled(32, 640, 480, 2560, 1440);
     expectScaled(32, 800, 600, 1600, 1200);  // a 2x window
     expectScaled(32, 800, 600, 1366, 768);   // rows starting off the 16-byte grid
+    expectScaled(32, 1067, 600, 1280, 600);  // the picture as it is, between black
+    expectScaled(16, 1067, 600, 1067, 700);
 }
 
 // Sharp and Smooth: each pixel lies between the picture pixels around the
