@@ -1,7 +1,11 @@
-// The clock, on Linux. See Clock.h.
+// The clock, on Linux and in the web browser. See Clock.h.
 #include "Std/Clock.h"
 
 #include <time.h>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <cerrno>
 
@@ -36,12 +40,19 @@ uint64_t clockMicros()
 
 void sleepUntilMicros(uint64_t when)
 {
-    if (!started || clockMicros() >= when)
+    uint64_t now = clockMicros();
+    if (!started || now >= when)
         return;
+#ifdef __EMSCRIPTEN__
+    // The page's one thread must hand the browser back its turn while it
+    // waits, to the millisecond: the C library's sleeps would spin.
+    emscripten_sleep((unsigned)((when - now + 999u) / 1000u));
+#else
     uint64_t at = originUs + when;
     struct timespec until;
     until.tv_sec = (time_t)(at / 1000000u);
     until.tv_nsec = (long)(at % 1000000u * 1000u);
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
     }
+#endif
 }

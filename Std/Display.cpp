@@ -12,6 +12,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include "Std/Errors.h"
 
@@ -410,6 +413,16 @@ void scalePictureAs(BITMAP *picture, BITMAP *to, ScreenRect where, int scaling)
     scaleFor(picture, (uint8_t *)to->line[0], pitchOf(to), where, scaling);
 }
 
+#ifdef __EMSCRIPTEN__
+// The browser shows what was drawn in the canvas once the page hands it back
+// its turn, at the monitor's next refresh: the present waits for that.
+EM_ASYNC_JS(void, waitForRefresh, (), {
+    await new Promise(function(shown) { requestAnimationFrame(shown); });
+});
+#else
+static void waitForRefresh() {}  // SDL's present waits itself, when it is in step
+#endif
+
 // ---- Starting ----
 
 bool startDisplay()
@@ -613,6 +626,7 @@ static void showThroughRenderer(BITMAP *picture)
     SDL_Rect to = {r.x, r.y, r.w, r.h};
     SDL_RenderCopy(display.renderer, source, nullptr, &to);
     SDL_RenderPresent(display.renderer);
+    waitForRefresh();
 }
 
 // Into the window's own pixels, by the game's scaler where the window is of
@@ -755,6 +769,11 @@ static bool shapeWindow(bool fullScreen)
     SDL_Rect screen;
     bool known = screenBounds(screen);
     if (!display.window) {
+#ifdef __EMSCRIPTEN__
+        // A page's window is its canvas, as large as the page: the browser
+        // goes full screen only when the player asks, by a key or a click.
+        fullScreen = false;
+#endif
         Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
                        (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;

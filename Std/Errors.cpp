@@ -1,6 +1,8 @@
 // The error log and the frame trace. See Errors.h.
 #include "Std/Errors.h"
 
+#include "Std/Folders.h"
+
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -68,6 +70,8 @@ void logError(int line, const char *path, int severity, const char *fmt, ...)
     va_end(args);
     fputs("\n", out);
     fflush(out);
+    if (errorLog)
+        storePlayerFilesSoon();
 }
 
 static unsigned msSinceTraceReference()

@@ -1,6 +1,8 @@
 // Files written whole, on Linux. See Files.h.
 #include "Std/Files.h"
 
+#include "Std/Folders.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -71,7 +73,7 @@ bool replaceFileAtomically(const char *path, const void *data, size_t size)
         fsync(folder);
         close(folder);
     }
-    return true;
+    return storePlayerFiles();
 }
 
 bool makeFolder(const char *path)
@@ -85,5 +87,5 @@ bool makeFolder(const char *path)
 
 bool removeFile(const char *path)
 {
-    return unlink(path) == 0 || errno == ENOENT;
+    return (unlink(path) == 0 || errno == ENOENT) && storePlayerFiles();
 }

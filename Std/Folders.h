@@ -13,3 +13,11 @@ bool enterPlayerFolder();
 
 // The path of a shipped file, named as it lies in the game's folder ("bitmaps/Radar.png").
 std::string dataFile(const char *name);
+
+// Makes what was written in the player's folder outlast the program: in the
+// browser, its copy in IndexedDB is brought up to date and waited for; on a
+// disk there is nothing to do. False, with errno set, when it could not be.
+bool storePlayerFiles();
+
+// The same without waiting, for the log's lines.
+void storePlayerFilesSoon();

@@ -70,3 +70,11 @@ std::string dataFile(const char *name)
     static const std::string folder = programFolder();
     return folder + "\\" + name;
 }
+
+// The player's files are on the disk as soon as they are written.
+bool storePlayerFiles()
+{
+    return true;
+}
+
+void storePlayerFilesSoon() {}

@@ -4,6 +4,9 @@
 #include <allegro.h>
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include "Std/Display.h"
 #include "Std/Input.h"
@@ -49,4 +52,12 @@ int readKeyUnlessQuit()
         serveInput();
     }
     return nextKey();
+}
+
+int endProgram(int status)
+{
+#ifdef __EMSCRIPTEN__
+    emscripten_force_exit(status);
+#endif
+    return status;
 }

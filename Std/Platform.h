@@ -38,3 +38,8 @@ void restMs(int ms);
 
 // restMs(ms), serving the input every few milliseconds.
 void restServingInput(int ms);
+
+// The program ends with status: main returns what this gives. In the web
+// browser, where a main that has waited returns to nobody, it ends the
+// program here and tells the page.
+int endProgram(int status);

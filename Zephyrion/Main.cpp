@@ -1,6 +1,7 @@
 // The program's entry point.
 #include <allegro.h>
 
+#include "Std/Platform.h"
 #include "Zephyrion/Zephyrion.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -15,6 +16,6 @@ int main(int argc, char **argv)
     // driver modules, and what they hold could no longer be told apart.
     __lsan_do_leak_check();
 #endif
-    return status;
+    return endProgram(status);
 }
 END_OF_MAIN()

@@ -23,7 +23,6 @@ static const Rgb faceEdge = {196, 202, 200};
 static const Rgb bezelDark = {46, 52, 62};
 static const Rgb bezelLight = {132, 142, 156};
 static const Rgb warnRed = {200, 30, 24};
-static const Rgb hudBlue = {40, 120, 200};
 
 // The instrument row must fit a 640 x 480 screen: half the radar frame, a
 // round dial, the pitch gauge and both bar gauges within 320 pixels.
