@@ -789,6 +789,10 @@ static bool shapeWindow(bool fullScreen)
         chooseRenderer(display.choice.vsync);
         return true;
     }
+#ifdef __EMSCRIPTEN__
+    if (fullScreen == display.fullScreen)
+        return true;  // the canvas stays as the page has it
+#endif
     if (fullScreen && known) {
         SDL_SetWindowPosition(display.window, screen.x, screen.y);
         SDL_SetWindowSize(display.window, screen.w, screen.h);
@@ -797,10 +801,12 @@ static bool shapeWindow(bool fullScreen)
         sdlError(fullScreen ? "No full screen" : "No window");
         return false;
     }
+#ifndef __EMSCRIPTEN__  // a page's canvas keeps the page's size
     if (!fullScreen) {  // without a window manager the window keeps the screen's size
         SDL_SetWindowSize(display.window, w, h);
         SDL_SetWindowPosition(display.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
+#endif
     display.fullScreen = fullScreen;
     display.surfaceCleared = false;
     return true;

@@ -5,7 +5,7 @@ set -e
 cd "$(dirname "$0")/.."
 
 game_packages="cmake make g++ pkg-config liballegro4-dev libloadpng4-dev libfreetype-dev libsdl2-dev fonts-dejavu-core"
-test_packages="gdb libx11-dev weston libgtest-dev libbenchmark-dev python3-fonttools python3-numpy xvfb xdotool x11-apps x11-xserver-utils imagemagick clang libclang-rt-14-dev valgrind dpkg-dev file lintian appstream"
+test_packages="chromium nodejs gdb libx11-dev weston libgtest-dev libbenchmark-dev python3-fonttools python3-numpy xvfb xdotool x11-apps x11-xserver-utils imagemagick clang libclang-rt-14-dev valgrind dpkg-dev file lintian appstream"
 
 packages=$game_packages
 tests=OFF

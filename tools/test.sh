@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the game for Linux and for Windows, and its tests, and runs every
-# test, unit and end-to-end (the Windows ones under Wine); then
+# Builds the game for Linux, for Windows and for the web browser, and its
+# tests, and runs every test, unit and end-to-end (the Windows ones under
+# Wine, the web ones in headless Chromium); then
 # builds twice more with sanitizers and runs the tests they watch:
 # AddressSanitizer with UndefinedBehaviorSanitizer over the unit tests and a
 # whole game, ThreadSanitizer over the timers and the game loop. Any report fails.
@@ -11,8 +12,11 @@ cd "$(dirname "$0")/.."
 tools/windows.sh
 version=$(sed -n 's/^project(Zephyrion VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 (cd build-win64 && WINEPREFIX="$(pwd)/wine" WINEDEBUG=-all ctest --output-on-failure)
+# The web page, which its tests load in headless Chromium with the Linux build's.
+tools/web.sh
 tools/setup.sh tests
-cmake -S . -B build -DZEPHYRION_WINDOWS_ZIP="$(pwd)/build-win64/zephyrion-$version-win64.zip" >/dev/null
+cmake -S . -B build -DZEPHYRION_WINDOWS_ZIP="$(pwd)/build-win64/zephyrion-$version-win64.zip" \
+    -DZEPHYRION_WEB_ZIP="$(pwd)/build-web/zephyrion-$version-web.zip" >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 

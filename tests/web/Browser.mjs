@@ -138,10 +138,11 @@ export class Browser {
     await sleep(120);
   }
 
-  // The page as shown: { width, height, rgb(x, y) }.
+  // The page as shown: { width, height, rgb(x, y), png }.
   async screenshot() {
     const { data } = await this.send('Page.captureScreenshot', { format: 'png' });
-    return decodePng(Buffer.from(data, 'base64'));
+    const png = Buffer.from(data, 'base64');
+    return { ...decodePng(png), png };
   }
 }
 
