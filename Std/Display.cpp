@@ -415,10 +415,18 @@ void scalePictureAs(BITMAP *picture, BITMAP *to, ScreenRect where, int scaling)
 
 #ifdef __EMSCRIPTEN__
 // The browser shows what was drawn in the canvas once the page hands it back
-// its turn, at the monitor's next refresh: the present waits for that.
-EM_ASYNC_JS(void, waitForRefresh, (), {
+// its turn, at the monitor's next refresh: a program that waits where it is
+// (Asyncify, as the game) waits for that in the present; one that the
+// browser calls at each of its frames returns to it instead.
+EM_ASYNC_JS(void, waitForAnimationFrame, (), {
     await new Promise(function(shown) { requestAnimationFrame(shown); });
 });
+
+static void waitForRefresh()
+{
+    if (emscripten_has_asyncify())
+        waitForAnimationFrame();
+}
 #else
 static void waitForRefresh() {}  // SDL's present waits itself, when it is in step
 #endif

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "Std/Display.h"
+#include "Std/Errors.h"
 #include "Std/Gamepad.h"
 #include "Std/Screenshot.h"
 
@@ -180,8 +181,15 @@ int mouseButtons()
 
 void captureMouse(bool on)
 {
-    if ((SDL_GetRelativeMouseMode() == SDL_TRUE) != on)
-        SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
+    static bool refusalSaid = false;  // once a run: it is asked for at every flight
+    if ((SDL_GetRelativeMouseMode() == SDL_TRUE) == on)
+        return;
+    if (SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE) != 0 && on && !refusalSaid) {
+        refusalSaid = true;
+        logError(__LINE__, __FILE__, SevWarning,
+                 "The pointer cannot be held in the window (%s): the mouse steers while it is over it",
+                 SDL_GetError());
+    }
 }
 
 // The character of keys that type none through text input, as readkey gave them.

@@ -9,6 +9,7 @@
 #endif
 
 #include "Std/Display.h"
+#include "Std/Errors.h"
 #include "Std/Input.h"
 #include "Std/Screenshot.h"
 
@@ -53,6 +54,16 @@ int readKeyUnlessQuit()
     }
     return nextKey();
 }
+
+#ifdef __EMSCRIPTEN__
+// The page calls this when the browser refuses the game something it asked
+// for (the pointer held, full screen): the game plays on without it.
+extern "C" EMSCRIPTEN_KEEPALIVE void browserRefused(const char *what)
+{
+    logError(__LINE__, __FILE__, SevWarning, "The browser refused %s: the game plays on without it",
+             what);
+}
+#endif
 
 int endProgram(int status)
 {

@@ -7,6 +7,11 @@
 #include <SDL.h>
 
 #include <cstring>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
+#include "Std/Errors.h"
 
 static const int deviceFrames = 1024;     // frames the device asks for at a time
 static const int deviceChannels = 2;      // left and right
@@ -67,6 +72,24 @@ static void fillDevice(void *, Uint8 *stream, int len)
     mixSound((int16_t *)stream, len / (deviceChannels * (int)sizeof(int16_t)));
 }
 
+#ifdef __EMSCRIPTEN__
+// Browsers hold a page's sound back until the player first presses a key or
+// clicks on it; SDL starts it then.
+EM_JS(int, soundWaitsForPlayer, (), {
+    var sdl = Module.SDL2;
+    return sdl && sdl.audioContext && sdl.audioContext.state === "suspended" ? 1 : 0;
+});
+
+static void sayWhenSoundWaits()
+{
+    if (soundWaitsForPlayer())
+        logError(__LINE__, __FILE__, SevInfo,
+                 "The browser holds the sound back until the first key or click");
+}
+#else
+static void sayWhenSoundWaits() {}
+#endif
+
 bool openSound()
 {
     if (device)
@@ -94,6 +117,7 @@ bool openSound()
     }
     SDL_PauseAudioDevice(device, 0);
     silent = false;
+    sayWhenSoundWaits();
     return true;
 }
 

@@ -133,6 +133,7 @@ bool setUpShownPresent()
         return false;
     DisplayChoice choice;  // full screen, Sharp, vsync: the game's defaults
     choice.vsync = false;  // as fast as it goes
+    choice.widescreen = false;  // the picture is the frame's 4:3, whatever the screen's shape
     return openDisplay(game.backBuffer->w, game.backBuffer->h, choice);
 }
 

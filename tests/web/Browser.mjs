@@ -29,9 +29,21 @@ function awaitLine(child, stream, pattern, ms, what) {
 }
 
 export class Browser {
-  // folder: the unpacked page; size: the browser window's, CSS pixels.
-  static async open(folder, { width = 1280, height = 720 } = {}) {
+  // folder: the unpacked page; size: the browser window's, CSS pixels; scale:
+  // the device's pixels to a CSS pixel. What it started is stopped if it fails.
+  static async open(folder, options = {}) {
     const b = new Browser();
+    try {
+      await b.start(folder, options);
+      return b;
+    } catch (error) {
+      await b.close();
+      throw error;
+    }
+  }
+
+  async start(folder, { width = 1280, height = 720, scale = 1 }) {
+    const b = this;
     b.profile = mkdtempSync(join(tmpdir(), 'zephyrion-chromium-'));
     b.server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', folder],
                      { stdio: ['ignore', 'pipe', 'pipe'] });
@@ -39,7 +51,8 @@ export class Browser {
     b.origin = `http://127.0.0.1:${port}`;
     b.chromium = spawn('chromium', ['--headless=new', '--no-sandbox', '--no-first-run', '--mute-audio',
                                     '--remote-debugging-port=0', `--user-data-dir=${b.profile}`,
-                                    `--window-size=${width},${height}`, 'about:blank'],
+                                    `--window-size=${width},${height}`, `--force-device-scale-factor=${scale}`,
+                                    'about:blank'],
                        { stdio: ['ignore', 'ignore', 'pipe'] });
     const [, url] = await awaitLine(b.chromium, 'stderr', /DevTools listening on (ws:\S+)/, 30000, 'Chromium');
     const http = url.replace(/^ws:\/\/([^/]+).*$/, 'http://$1');
@@ -51,9 +64,13 @@ export class Browser {
     b.waiting = new Map();
     b.console = [];
     b.socket.onmessage = (event) => b.receive(JSON.parse(event.data));
+    b.socket.onclose = () => {  // no answer will come
+      for (const { reject } of b.waiting.values())
+        reject(new Error('the browser closed its DevTools connection'));
+      b.waiting.clear();
+    };
     await b.send('Page.enable');
     await b.send('Runtime.enable');
-    return b;
   }
 
   receive(message) {
@@ -82,7 +99,8 @@ export class Browser {
     this.chromium?.kill('SIGKILL');
     this.server?.kill('SIGKILL');
     await sleep(200);
-    rmSync(this.profile, { recursive: true, force: true });
+    if (this.profile)
+      rmSync(this.profile, { recursive: true, force: true });
   }
 
   // Loads the page (path and query relative to the server), then waits until
