@@ -12,11 +12,11 @@ cmake --build build-web --target WebFrameMainLoop WebFrameAsyncify -j"$(nproc)" 
 page=$(mktemp -d)
 trap 'rm -rf "$page"' EXIT
 for loop in MainLoop Asyncify; do
-    cp "build-web/runtime/WebFrame$loop.js" "build-web/runtime/WebFrame$loop.wasm" \
-       "build-web/runtime/WebFrame$loop.data" "$page/"
+    cp "build-web/WebFrame$loop.js" "build-web/WebFrame$loop.wasm" \
+       "build-web/WebFrame$loop.data" "$page/"
     sed "s/Zephyrion\.js/WebFrame$loop.js/" web/index.html >"$page/$loop.html"
 done
-node --experimental-websocket - "$page" <<'SCRIPT'
+NODE_OPTIONS= node --experimental-websocket - "$page" <<'SCRIPT'
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { gzipSync } from 'node:zlib';
 const { Browser } = await import(process.cwd() + '/tests/web/Browser.mjs');

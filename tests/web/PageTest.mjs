@@ -63,7 +63,7 @@ async function waitForLook(browser, test, ms, what) {
 const cases = {
   // On a device of 1.5 pixels a CSS pixel: the title after the splash and
   // the intro, in the device's own pixels; a game with its HUD, Escape to
-  // Game Over and back, a setting changed, the game left. After a reload the
+  // Game Over and back, a setting changed, the page resized, the game left. After a reload the
   // setting and the game's demo are still there, to download from the page.
   async titleGameAndASettingThatLasts(browser) {
     await browser.load('/');
@@ -98,6 +98,15 @@ const cases = {
     await sleep(800);
     await browser.press(keys.Escape);  // the title
     await waitForLook(browser, looksLikeTitle, 10000, 'the title after the options');
+    // The page resized and moved to a screen of 2 pixels a CSS pixel: the
+    // canvas and the title follow.
+    await browser.send('Emulation.setDeviceMetricsOverride', { width: 1000, height: 600, deviceScaleFactor: 2,
+                                                               mobile: false });
+    await browser.until('canvas.width === 2000 && canvas.height === 1200', 5000,
+                        `the canvas to follow (${await browser.value('[canvas.width, canvas.height]')} before)`);
+    await waitForLook(browser, (s) => s.width === 2000 && looksLikeTitle(s) &&
+                      count(s, [0, 0, 1, 0.02], (r, g, b) => r + g + b > 30) > 5000,  // not the old one, fitted
+                      10000, 'the title redrawn to the page');
     await sleep(500);
     await browser.press(keys.Escape);  // Exit Game
     await browser.until('window.zephyrionExit !== undefined', 15000, 'the game to end');
