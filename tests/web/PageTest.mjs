@@ -67,7 +67,7 @@ const cases = {
   // setting and the game's demo are still there, to download from the page.
   async titleGameAndASettingThatLasts(browser) {
     await browser.load('/');
-    const title = await waitForLook(browser, looksLikeTitle, 40000, 'the title');
+    const title = await waitForLook(browser, looksLikeTitle, 90000, 'the title');
     const [canvasW, pageW] = await browser.value('[canvas.width, innerWidth]');
     check(title.width === 1920 && pageW === 1280 && canvasW === 1920,
           `the canvas has the device's pixels: ${canvasW} for a page of ${pageW}, shown on ${title.width}`);
@@ -102,7 +102,7 @@ const cases = {
     // canvas and the title follow.
     await browser.send('Emulation.setDeviceMetricsOverride', { width: 1000, height: 600, deviceScaleFactor: 2,
                                                                mobile: false });
-    await browser.until('canvas.width === 2000 && canvas.height === 1200', 5000,
+    await browser.until('canvas.width === 2000 && canvas.height === 1200', 15000,
                         `the canvas to follow (${await browser.value('[canvas.width, canvas.height]')} before)`);
     await waitForLook(browser, (s) => s.width === 2000 && looksLikeTitle(s) &&
                       count(s, [0, 0, 1, 0.02], (r, g, b) => r + g + b > 30) > 5000,  // not the old one, fitted
