@@ -7,6 +7,7 @@
 #include <emscripten.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "Std/Errors.h"
 
