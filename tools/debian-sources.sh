@@ -5,6 +5,9 @@
 #   cache    the cache folder (its apt/ holds a private apt's lists)
 #   build    where the sources unpack and the logs go
 #   sources  where Debian's .orig tarballs are kept
+#   deps     the prefix the libraries install into
+# and defines configure_library, which runs CMake's configure step with the
+# arguments given and its platform's toolchain.
 
 # Runs a command with its output in $build/NAME.log; on failure shows the log's end.
 quietly() {
@@ -127,4 +130,17 @@ patch_source() {
         echo "$me: '$2' still in $1 after patching" >&2
         exit 1
     fi
+}
+
+# Configures, builds and installs the CMake project in $2 into the prefix,
+# with the options that follow; logs to $build/$1.log and times it.
+cmake_library() {
+    name=$1 source=$2
+    shift 2
+    started=$(date +%s)
+    quietly "$name" configure_library -S "$source" -B "$build/$name-build" -G "Unix Makefiles" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" "$@"
+    quietly "$name" cmake --build "$build/$name-build" -j"$(nproc)"
+    quietly "$name" cmake --install "$build/$name-build"
+    timings="$timings $name $(($(date +%s) - started))s,"
 }

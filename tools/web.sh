@@ -57,21 +57,13 @@ build=$cache/build/$key     # sources, build trees and one log per library
 sources=$cache/sources      # Debian's .orig tarballs, kept across recipes
 stamp=$deps/.complete       # written last: its presence means the prefix is whole
 me=web.sh
-. tools/debian-sources.sh   # quietly, fetch_source, unpack, patch_source
+. tools/debian-sources.sh   # quietly, fetch_source, unpack, patch_source, cmake_library
 
-# Configures, builds and installs the CMake project in $2 into the prefix,
-# with the options that follow; logs to $build/$1.log and times it. CMake's
-# checks that run a program run it under node.
-cmake_library() {
-    name=$1 source=$2
-    shift 2
-    started=$(date +%s)
-    quietly "$name" emcmake cmake -S "$source" -B "$build/$name-build" -G "Unix Makefiles" \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$node" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$deps" -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps" "$@"
-    quietly "$name" cmake --build "$build/$name-build" -j"$(nproc)"
-    quietly "$name" cmake --install "$build/$name-build"
-    timings="$timings $name $(($(date +%s) - started))s,"
+# How cmake_library configures a library for the web: Emscripten's toolchain,
+# with CMake's checks that run a program running it under node.
+configure_library() {
+    emcmake cmake "$@" -DCMAKE_CROSSCOMPILING_EMULATOR="$node" \
+        -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps"
 }
 
 if [ -f "$stamp" ]; then

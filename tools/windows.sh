@@ -42,20 +42,11 @@ sources=$cache/sources      # Debian's .orig tarballs, kept across recipes
 toolchain=$(pwd)/tools/mingw-w64.cmake
 stamp=$deps/.complete       # written last: its presence means the prefix is whole
 me=windows.sh
-. tools/debian-sources.sh   # quietly, fetch_source, unpack, patch_source
+. tools/debian-sources.sh   # quietly, fetch_source, unpack, patch_source, cmake_library
 
-# Configures, builds and installs the CMake project in $2 into the prefix,
-# with the options that follow; logs to $build/$1.log and times it.
-cmake_library() {
-    name=$1 source=$2
-    shift 2
-    started=$(date +%s)
-    quietly "$name" cmake -S "$source" -B "$build/$name-build" -G "Unix Makefiles" \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZEPHYRION_WIN64_DEPS="$deps" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" "$@"
-    quietly "$name" cmake --build "$build/$name-build" -j2
-    quietly "$name" cmake --install "$build/$name-build"
-    timings="$timings $name $(($(date +%s) - started))s,"
+# How cmake_library configures a library for Windows: MinGW's toolchain.
+configure_library() {
+    cmake "$@" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DZEPHYRION_WIN64_DEPS="$deps"
 }
 
 if [ -f "$stamp" ]; then
